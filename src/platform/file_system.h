@@ -1,0 +1,87 @@
+// The file-system side of the platform seam. Core values are the Win32 ones on
+// both platforms: times are 64-bit counts of 100 ns since 1601-01-01 UTC,
+// attributes are the Win32 bits, sizes are 64-bit.
+#ifndef KORVEN_PLATFORM_FILE_SYSTEM_H_
+#define KORVEN_PLATFORM_FILE_SYSTEM_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace korven {
+
+constexpr uint32_t kAttrReadOnly = 0x1;
+constexpr uint32_t kAttrHidden = 0x2;
+constexpr uint32_t kAttrSystem = 0x4;
+constexpr uint32_t kAttrDirectory = 0x10;
+constexpr uint32_t kAttrArchive = 0x20;
+
+// Volume types reported by ProbeVolume.
+constexpr int kVolumeOther = 1;
+constexpr int kVolumeNamedStreams = 2;  // NTFS, or POSIX with user extended attributes
+constexpr int kVolumeFat = 4;
+
+struct FileTimes {
+  uint64_t creation = 0;
+  uint64_t access = 0;
+  uint64_t write = 0;
+};
+
+// One entry of a directory search: what FindFirstFileA reports.
+struct FindEntry {
+  std::string name;       // long name as found on disk
+  std::string shortName;  // 8.3 name; empty when the file has none
+  uint32_t attributes = 0;
+  uint64_t size = 0;
+  FileTimes times;
+
+  bool IsDirectory() const { return (attributes & kAttrDirectory) != 0; }
+};
+
+using FileHandle = intptr_t;
+constexpr FileHandle kInvalidHandle = -1;
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // Entries of directory `dir` (ending in the separator) whose names match the
+  // wildcard `pattern` under the Win32 rules, "." and ".." first, then by
+  // upper-cased name. False when the directory cannot be searched or nothing
+  // matches.
+  virtual bool FindFiles(const std::string& dir, const std::string& pattern,
+                         std::vector<FindEntry>* found) = 0;
+
+  // The find record of one object named by its full path.
+  virtual bool LookUp(const std::string& path, FindEntry* entry) = 0;
+
+  // Opens for reading (directories and protected files too); on Win32 the
+  // name is tried in the ANSI and then the OEM code page.
+  virtual FileHandle OpenForReading(const std::string& path) = 0;
+  // The runtime library's low-level binary read-only open.
+  virtual FileHandle OpenFallback(const std::string& path) = 0;
+  // Bytes read, 0 at end of file, -1 on a read error.
+  virtual int64_t Read(FileHandle handle, void* buffer, size_t count) = 0;
+  virtual bool Seek(FileHandle handle, uint64_t offset) = 0;
+  virtual void Close(FileHandle handle) = 0;
+
+  virtual bool GetAttributes(const std::string& path, uint32_t* attributes) = 0;
+  virtual bool SetAttributes(const std::string& path, uint32_t attributes) = 0;
+  // The times of a file, directory or stream through an open handle.
+  virtual bool TimesByHandle(const std::string& path, FileTimes* times) = 0;
+  // Sets the creation (where the platform can), access and write times.
+  virtual bool SetTimes(const std::string& path, const FileTimes& times) = 0;
+
+  // kVolumeNamedStreams, kVolumeFat or kVolumeOther for the volume holding `path`.
+  virtual int VolumeType(const std::string& path) = 0;
+  // Free bytes available to the user on the volume holding `path`.
+  virtual bool DiskFree(const std::string& path, uint64_t* freeBytes) = 0;
+};
+
+// The file system of the machine the program runs on.
+FileSystem& RealFileSystem();
+
+}  // namespace korven
+
+#endif  // KORVEN_PLATFORM_FILE_SYSTEM_H_

@@ -1,0 +1,63 @@
+// The state of one run: settings, counters, output streams and the platform.
+// Every subsystem takes it explicitly, so a test builds a run in a few lines.
+#ifndef KORVEN_RUN_RUN_H_
+#define KORVEN_RUN_RUN_H_
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "config/run_settings.h"
+
+namespace korven {
+
+class FileSystem;
+class System;
+
+struct RunCounters {
+  long dirCount = 0;
+  long countedFiles = 0;
+  int64_t countedBytes = 0;
+  int longestPath = 0;
+  int longestName = 0;
+  long streamCount = 0;
+  long streamDirCount = 0;
+  long listedFiles = 0;
+  int64_t listedBytes = 0;
+  long lineCount = 0;
+  long recordsPerDisk = 0;       // floppy estimate; 0 when the output is not on A: or B:
+  long accumulatedRecordLength = 0;  // reported in the accounting file
+  long failedChecks = 0;         // files whose signature check failed
+};
+
+struct Run {
+  Run(FileSystem& fileSystem, System& system) : fs(fileSystem), sys(system) {}
+
+  FileSystem& fs;
+  System& sys;
+
+  RunSettings settings;
+  OptionValues values;
+  RunCounters counters;
+
+  FILE* listing = stdout;      // records
+  FILE* message = stderr;      // progress, diagnostics, summary
+  FILE* accounting = nullptr;  // the accounting (log) file when open
+  bool listingIsFile = false;  // the output file is open as the listing stream
+
+  int countingPass = 1;
+  int volumeType = 1;
+  int outputDriveIndex = -1;  // 0 for A:, 1 for B:, ...; -1 without a drive letter
+  int64_t startTime = -1;     // seconds since 1970; -1 until taken
+  std::string moduleFileName;
+  std::string timeZoneAbbreviation;
+
+  // The CRC read buffer, allocated on first use and kept for the run.
+  std::unique_ptr<unsigned char[]> readBuffer;
+  bool terminating = false;
+};
+
+}  // namespace korven
+
+#endif  // KORVEN_RUN_RUN_H_
