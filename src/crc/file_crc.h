@@ -1,0 +1,22 @@
+// CRC-32 of a file's contents, as the listing shows it.
+#ifndef KORVEN_CRC_FILE_CRC_H_
+#define KORVEN_CRC_FILE_CRC_H_
+
+#include <cstdint>
+#include <string>
+
+namespace korven {
+
+struct Run;
+
+constexpr int kCrcTextSize = 9;  // 8 characters and the NUL
+
+// Computes the CRC-32 of `path` from byte `startOffset` on, stores the value
+// through `valueOut` and its text (8 uppercase hex digits, or "CRCERROR" when
+// the file cannot be read, the value then left as it was) in `text`, which
+// must hold kCrcTextSize bytes. Returns `text`.
+char* FileCrc(Run& run, const std::string& path, uint32_t* valueOut, char* text, int64_t startOffset);
+
+}  // namespace korven
+
+#endif  // KORVEN_CRC_FILE_CRC_H_

@@ -1,0 +1,41 @@
+// The POSIX file system behind the seam.
+#ifndef KORVEN_PLATFORM_POSIX_POSIX_FILE_SYSTEM_H_
+#define KORVEN_PLATFORM_POSIX_POSIX_FILE_SYSTEM_H_
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace korven {
+
+class PosixFileSystem : public FileSystem {
+ public:
+  // Directory search: find_files.cc.
+  bool FindFiles(const std::string& dir, const std::string& pattern,
+                 std::vector<FindEntry>* found) override;
+  bool LookUp(const std::string& path, FindEntry* entry) override;
+
+  // Reading, attributes, times and volumes: file_io.cc.
+  FileHandle OpenForReading(const std::string& path) override;
+  FileHandle OpenFallback(const std::string& path) override;
+  int64_t Read(FileHandle handle, void* buffer, size_t count) override;
+  bool Seek(FileHandle handle, uint64_t offset) override;
+  void Close(FileHandle handle) override;
+  bool GetAttributes(const std::string& path, uint32_t* attributes) override;
+  bool SetAttributes(const std::string& path, uint32_t attributes) override;
+  bool TimesByHandle(const std::string& path, FileTimes* times) override;
+  bool SetTimes(const std::string& path, const FileTimes& times) override;
+  int VolumeType(const std::string& path) override;
+  bool DiskFree(const std::string& path, uint64_t* freeBytes) override;
+
+ private:
+  // Directories read lately, kept while they lie on the path being walked so
+  // that one read serves the walk's "*.*" search and every file type.
+  std::vector<std::pair<std::string, std::vector<FindEntry>>> directoryCache_;
+};
+
+}  // namespace korven
+
+#endif  // KORVEN_PLATFORM_POSIX_POSIX_FILE_SYSTEM_H_
