@@ -10,6 +10,8 @@ struct Run;
 
 // Opens the output file when one was named and fixes the record length.
 void OpenListingOutput(Run& run);
+// Fixes how many records fit on an output disk in drive A: or B:; no-op elsewhere.
+void EstimateRecordsPerDisk(Run& run);
 // Closes the full output disk, asks for a new one and reopens the file.
 void ContinueOnNewDisk(Run& run);
 // Free bytes on the drive; ends the run with reason 3 when it can't be read.

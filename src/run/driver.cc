@@ -1,0 +1,87 @@
+#include "run/driver.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "config/defaults.h"
+#include "config/option_parser.h"
+#include "listing/record_layout.h"
+#include "platform/path.h"
+#include "platform/system.h"
+#include "run/accounting.h"
+#include "run/listing_output.h"
+#include "run/run.h"
+#include "run/terminate.h"
+#include "walk/walker.h"
+
+namespace korven {
+
+namespace {
+
+constexpr size_t kMaxModuleName = 260;
+constexpr size_t kMaxCurrentDirectory = 2600;
+
+void CountingPass(Run& run) {
+  fprintf(run.message, "Counting files: ");
+  for (std::string& path : run.values.searchPaths) {
+    NormaliseSearchPath(path);
+    WalkPath(run, path);
+  }
+  if (run.settings.autoWidth) {
+    int width = run.counters.longestPath + 2;
+    run.values.recordLength += width - run.settings.nameWidth;
+    run.settings.nameWidth = width;
+    fprintf(run.message, "\r  Maximum path length found is %d, -w %d installed\n", width, width);
+  }
+  fprintf(run.message, "\r%7ld files to process,  %s bytes\n", run.counters.countedFiles,
+          GroupDigits(run.counters.countedBytes).c_str());
+}
+
+}  // namespace
+
+void NormaliseSearchPath(std::string& path) {
+  if (path.empty() || path.back() != kPathSeparator) path += kPathSeparator;
+  if (kHasDriveLetters && path[0] >= 'a' && path[0] <= 'z') path[0] = static_cast<char>(path[0] - 'a' + 'A');
+}
+
+void RunProgram(Run& run, int argc, char** argv) {
+  run.moduleFileName = run.sys.ModuleFileName().substr(0, kMaxModuleName);
+  std::vector<char*> args(argv, argv + argc);
+  if (!args.empty()) args[0] = run.moduleFileName.data();
+
+  setvbuf(stdin, nullptr, _IONBF, 0);
+  run.sys.InstallInterruptHandler();
+  ApplyEnvironmentDefaults(run);
+  ApplyBuiltInDefaults(run);
+  ParseOptions(run, argc, args.data());
+  EchoCommandLine(run, argc, args.data());
+  OpenListingOutput(run);
+  WriteAccountingHeader(run);
+
+  if (run.values.searchTypes.empty()) run.values.searchTypes.push_back("*.*");
+  if (run.values.searchPaths.empty()) {
+    run.values.searchPaths.push_back(run.sys.CurrentDirectory().substr(0, kMaxCurrentDirectory));
+  }
+  const std::string firstPath = run.values.searchPaths.front();
+  WriteHeader(run, firstPath);
+  run.volumeType = ProbeVolume(run, firstPath);
+
+  if (run.listingIsFile && !run.settings.immediate) {
+    CountingPass(run);
+  } else {
+    run.settings.autoWidth = 0;
+  }
+  run.countingPass = 0;
+
+  EstimateRecordsPerDisk(run);
+  if (run.accounting != nullptr) fprintf(run.accounting, " %s\n", firstPath.c_str());
+
+  for (std::string& path : run.values.searchPaths) {
+    NormaliseSearchPath(path);
+    WalkPath(run, path);
+  }
+  Terminate(run, kNormalExit);
+}
+
+}  // namespace korven

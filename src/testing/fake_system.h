@@ -1,0 +1,48 @@
+// A System for unit tests: fixed clock, environment, zone offset and keys.
+#ifndef KORVEN_TESTING_FAKE_SYSTEM_H_
+#define KORVEN_TESTING_FAKE_SYSTEM_H_
+
+#include <deque>
+#include <map>
+#include <string>
+
+#include "platform/system.h"
+
+namespace korven {
+
+class FakeSystem : public System {
+ public:
+  std::map<std::string, std::string> environment;
+  int64_t now = 1204898700;  // 2008-03-07 14:05:00 UTC
+  int utcOffsetMinutes = 0;  // local time = UTC + offset
+  std::string zoneName = "UTC";
+  std::string computerName = "TESTHOST";
+  std::string currentDirectory = "/fake/cwd";
+  std::string moduleFileName = "/fake/bin/korven";
+  bool interrupted = false;
+  std::deque<int> keys;  // what PollKey and WaitKey hand out
+  int sleptMilliseconds = 0;
+  int restoreCount = 0;
+
+  std::string ModuleFileName() override { return moduleFileName; }
+  std::optional<std::string> GetEnv(const std::string& name) override;
+  std::string CurrentDirectory() override { return currentDirectory; }
+  std::string ComputerName() override { return computerName; }
+  int64_t Now() override { return now; }
+  void LoadTimeZone() override {}
+  std::string StandardTimeZoneName() override { return zoneName; }
+  bool BreakDownFileTime(uint64_t fileTime, bool utc, CivilTime* out) override;
+  int64_t LocalToEpoch(const CivilTime& local) override;
+  void InstallInterruptHandler() override {}
+  bool InterruptPending() override { return interrupted; }
+  int PollKey() override;
+  int WaitKey() override { return PollKey(); }
+  void RestoreConsole() override { ++restoreCount; }
+  void Sleep(int milliseconds) override { sleptMilliseconds += milliseconds; }
+  void SetFileApisToAnsi() override {}
+  void SetFileApisToOem() override {}
+};
+
+}  // namespace korven
+
+#endif  // KORVEN_TESTING_FAKE_SYSTEM_H_
