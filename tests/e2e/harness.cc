@@ -1,0 +1,298 @@
+#include "harness.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+extern char** environ;
+
+namespace korven::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr auto kRunTimeout = std::chrono::seconds(60);
+constexpr char kDefaultWinePrefix[] = "/tmp/korven-wineprefix";
+
+std::string EnvOr(const char* name, const std::string& fallback) {
+  const char* value = getenv(name);
+  return value != nullptr && *value != '\0' ? value : fallback;
+}
+
+// The absolute path of `program` along PATH, or empty.
+std::string FindInPath(const std::string& program) {
+  std::string path = EnvOr("PATH", "/usr/bin:/bin");
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find(':', start);
+    if (end == std::string::npos) end = path.size();
+    std::string candidate = path.substr(start, end - start) + "/" + program;
+    if (access(candidate.c_str(), X_OK) == 0) return candidate;
+    start = end + 1;
+  }
+  return "";
+}
+
+// Debian installs the 64-bit loader outside PATH; "wine" picks it for a
+// 64-bit program too.
+std::string WineLoader() {
+  std::string loader = EnvOr("KORVEN_WINE", FindInPath("wine64"));
+  if (loader.empty() && access("/usr/lib/wine/wine64", X_OK) == 0) loader = "/usr/lib/wine/wine64";
+  if (loader.empty()) loader = FindInPath("wine");
+  return loader;
+}
+
+// The command line that starts the program, empty when it is not configured.
+std::vector<std::string> ProgramCommand() {
+  if (!UnderWine()) return {KORVEN_NATIVE_BINARY};
+  // ctest runs tests inside the build directory: resolve KORVEN_EXE before any chdir.
+  static const std::string exe = [] {
+    std::error_code error;
+    fs::path resolved = fs::absolute(EnvOr("KORVEN_EXE", ""), error);
+    return error || !fs::exists(resolved) ? std::string() : resolved.string();
+  }();
+  static const std::string loader = WineLoader();
+  if (exe.empty() || loader.empty()) return {};
+  return {loader, exe};
+}
+
+std::vector<std::string> ChildEnvironment(const std::vector<std::pair<std::string, std::string>>& env) {
+  std::vector<std::pair<std::string, std::string>> settings = env;
+  if (UnderWine()) {
+    // A private prefix made once; no debug chatter on standard error; no
+    // offer to install Mono or Gecko when the prefix is first made.
+    settings.insert(settings.begin(), {{"WINEDEBUG", "-all"},
+                                       {"WINEPREFIX", EnvOr("KORVEN_WINEPREFIX", kDefaultWinePrefix)},
+                                       {"WINEDLLOVERRIDES", "mscoree,mshtml="}});
+  }
+  auto overridden = [&settings](const std::string& name) {
+    if (name == "RESET" || name == "SILENT" || name == "ACCT") return true;
+    return std::any_of(settings.begin(), settings.end(),
+                       [&name](const auto& setting) { return setting.first == name; });
+  };
+  std::vector<std::string> result;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    std::string text = *entry;
+    if (!overridden(text.substr(0, text.find('=')))) result.push_back(text);
+  }
+  // A later setting of the same name wins, so the caller's overrides ours.
+  for (auto setting = settings.rbegin(); setting != settings.rend(); ++setting) {
+    std::string text = setting->first + "=" + setting->second;
+    bool seen = std::any_of(result.begin(), result.end(), [&setting](const std::string& kept) {
+      return kept.compare(0, setting->first.size() + 1, setting->first + "=") == 0;
+    });
+    if (!seen) result.push_back(text);
+  }
+  return result;
+}
+
+std::vector<char*> CStrings(std::vector<std::string>& strings) {
+  std::vector<char*> pointers;
+  for (std::string& text : strings) pointers.push_back(text.data());
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+std::string WithoutCarriageReturns(const std::string& text) {
+  std::string result;
+  result.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    result += text[i];
+  }
+  return result;
+}
+
+// Reads what is waiting on `fd` into `sink`; false once the pipe is at its end.
+bool Drain(int fd, std::string* sink) {
+  char buffer[65536];
+  for (;;) {
+    ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got > 0) {
+      sink->append(buffer, static_cast<size_t>(got));
+    } else if (got == 0) {
+      return false;
+    } else {
+      return errno == EAGAIN || errno == EINTR;
+    }
+  }
+}
+
+void CloseFd(int* fd) {
+  if (*fd >= 0) close(*fd);
+  *fd = -1;
+}
+
+}  // namespace
+
+bool UnderWine() { return EnvOr("KORVEN_E2E_TARGET", "") == "wine"; }
+
+TempTree::TempTree() {
+  char name[] = "/tmp/kv-XXXXXX";
+  if (mkdtemp(name) == nullptr) {
+    ADD_FAILURE() << "mkdtemp: " << strerror(errno);
+    return;
+  }
+  root_ = name;
+}
+
+TempTree::~TempTree() {
+  if (root_.empty()) return;
+  // Tests may leave read-only directories behind; open them up so they can go.
+  std::error_code error;
+  fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, error);
+  for (auto it = fs::recursive_directory_iterator(root_, error); !error && it != fs::recursive_directory_iterator();
+       it.increment(error)) {
+    if (it->is_directory(error) && !it->is_symlink(error)) {
+      fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
+    }
+  }
+  fs::remove_all(root_, error);
+}
+
+std::string TempTree::Path(const std::string& relative) const { return root_ + "/" + relative; }
+
+void TempTree::AddFile(const std::string& relative, const std::string& contents) {
+  fs::path path = Path(relative);
+  std::error_code error;
+  fs::create_directories(path.parent_path(), error);
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(contents.data(), static_cast<std::streamsize>(contents.size()));
+  file.close();
+  if (!file) ADD_FAILURE() << "cannot write " << path;
+}
+
+void TempTree::AddFileOfSize(const std::string& relative, uint64_t size) {
+  std::string contents(size, '\0');
+  for (uint64_t i = 0; i < size; ++i) contents[i] = static_cast<char>((i * 31 + (i >> 8)) & 0xFF);
+  AddFile(relative, contents);
+}
+
+void TempTree::AddDirectory(const std::string& relative) {
+  std::error_code error;
+  fs::create_directories(Path(relative), error);
+  if (error) ADD_FAILURE() << "cannot make " << Path(relative) << ": " << error.message();
+}
+
+void TempTree::SetTimes(const std::string& relative, time_t write, time_t access) {
+  struct timespec times[2] = {{access, 0}, {write, 0}};
+  if (utimensat(AT_FDCWD, Path(relative).c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) {
+    ADD_FAILURE() << "utimensat " << Path(relative) << ": " << strerror(errno);
+  }
+}
+
+RunResult RunKorven(const std::vector<std::string>& args, const std::string& cwd,
+                    const std::vector<std::pair<std::string, std::string>>& env,
+                    const std::string& stdinText) {
+  RunResult result;
+  std::vector<std::string> argv = ProgramCommand();
+  if (argv.empty()) {
+    ADD_FAILURE() << "KORVEN_E2E_TARGET=wine needs KORVEN_EXE naming korven.exe and a wine loader";
+    return result;
+  }
+  argv.insert(argv.end(), args.begin(), args.end());
+  std::vector<std::string> envp = ChildEnvironment(env);
+  std::vector<char*> argvPointers = CStrings(argv);
+  std::vector<char*> envpPointers = CStrings(envp);
+
+  int in[2], out[2], err[2];
+  if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
+    ADD_FAILURE() << "pipe: " << strerror(errno);
+    return result;
+  }
+  // A program that stops reading its input must not kill the test.
+  signal(SIGPIPE, SIG_IGN);
+  pid_t pid = fork();
+  if (pid == 0) {
+    // Own process group, so a timeout also ends what the program started.
+    setpgid(0, 0);
+    dup2(in[0], 0);
+    dup2(out[1], 1);
+    dup2(err[1], 2);
+    if (chdir(cwd.c_str()) != 0) _exit(126);
+    execve(argvPointers[0], argvPointers.data(), envpPointers.data());
+    _exit(127);
+  }
+  close(in[0]);
+  close(out[1]);
+  close(err[1]);
+  if (pid < 0) {
+    ADD_FAILURE() << "fork: " << strerror(errno);
+    close(in[1]);
+    close(out[0]);
+    close(err[0]);
+    return result;
+  }
+
+  int toChild = in[1], fromOut = out[0], fromErr = err[0];
+  for (int fd : {toChild, fromOut, fromErr}) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+  size_t written = 0;
+  if (stdinText.empty()) CloseFd(&toChild);
+
+  auto deadline = std::chrono::steady_clock::now() + kRunTimeout;
+  int waitStatus = 0;
+  bool exited = false;
+  while (!exited) {
+    // A helper the program left running (wineserver) may hold the pipes
+    // open, so the run ends when the process does, not at end of output.
+    exited = waitpid(pid, &waitStatus, WNOHANG) == pid;
+    if (!exited && std::chrono::steady_clock::now() > deadline) {
+      result.timedOut = true;
+      kill(-pid, SIGKILL);
+      kill(pid, SIGKILL);
+      waitpid(pid, &waitStatus, 0);
+      exited = true;
+    }
+    struct pollfd fds[3] = {{fromOut, POLLIN, 0}, {fromErr, POLLIN, 0}, {toChild, POLLOUT, 0}};
+    poll(fds, 3, exited ? 0 : 20);
+    if (fromOut >= 0 && !Drain(fromOut, &result.out)) CloseFd(&fromOut);
+    if (fromErr >= 0 && !Drain(fromErr, &result.err)) CloseFd(&fromErr);
+    if (toChild >= 0 && (fds[2].revents & (POLLOUT | POLLERR | POLLHUP)) != 0) {
+      ssize_t put = write(toChild, stdinText.data() + written, stdinText.size() - written);
+      if (put > 0) written += static_cast<size_t>(put);
+      if ((put < 0 && errno != EAGAIN && errno != EINTR) || written == stdinText.size()) CloseFd(&toChild);
+    }
+  }
+  CloseFd(&toChild);
+  CloseFd(&fromOut);
+  CloseFd(&fromErr);
+
+  if (WIFEXITED(waitStatus)) {
+    result.status = WEXITSTATUS(waitStatus);
+  } else if (WIFSIGNALED(waitStatus)) {
+    result.status = 128 + WTERMSIG(waitStatus);
+  }
+  if (UnderWine()) {
+    result.out = WithoutCarriageReturns(result.out);
+    result.err = WithoutCarriageReturns(result.err);
+  }
+  return result;
+}
+
+std::string HostPath(const std::string& path) {
+  if (!UnderWine()) return path;
+  std::string result = path.starts_with("/") ? "Z:" + path : path;
+  std::replace(result.begin(), result.end(), '/', '\\');
+  return result;
+}
+
+std::string ListedName(const std::string& path) {
+  std::string result = HostPath(path);
+  for (char& c : result) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return result;
+}
+
+}  // namespace korven::e2e

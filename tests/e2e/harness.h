@@ -1,0 +1,70 @@
+// Runs the real program the way a user does and builds the files it lists.
+// The same tests run against the native program and, with
+// KORVEN_E2E_TARGET=wine and KORVEN_EXE=<korven.exe>, against the Win32
+// program under Wine.
+#ifndef KORVEN_TESTS_E2E_HARNESS_H_
+#define KORVEN_TESTS_E2E_HARNESS_H_
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace korven::e2e {
+
+struct RunResult {
+  int status = -1;        // exit status; 128 + signal number when killed
+  bool timedOut = false;  // killed because it ran too long
+  std::string out;        // standard output, line ends as LF
+  std::string err;        // standard error, line ends as LF
+};
+
+// True when the tests drive korven.exe under Wine.
+bool UnderWine();
+
+// A fresh directory under /tmp (short, so listed names stay unfitted),
+// removed with everything in it when the tree goes out of scope.
+class TempTree {
+ public:
+  TempTree();
+  ~TempTree();
+  TempTree(const TempTree&) = delete;
+  TempTree& operator=(const TempTree&) = delete;
+
+  // Absolute path of the root, without a trailing slash.
+  const std::string& Root() const { return root_; }
+  // Absolute path of `relative` ("sub/a.txt") inside the tree.
+  std::string Path(const std::string& relative) const;
+
+  // Creates the file (and its missing parent directories) with `contents`.
+  void AddFile(const std::string& relative, const std::string& contents);
+  // Creates a file of `size` bytes of a fixed non-constant pattern.
+  void AddFileOfSize(const std::string& relative, uint64_t size);
+  void AddDirectory(const std::string& relative);
+  // Sets the last-write and access times (seconds since 1970, UTC).
+  void SetTimes(const std::string& relative, time_t write, time_t access);
+
+ private:
+  std::string root_;
+};
+
+// Runs the program with `args` in `cwd`. The environment is this process's,
+// without the variables that change the program's defaults (RESET, SILENT,
+// ACCT), plus `env`. `stdinText` is standard input, then end of input.
+// A run still going after 60 s is killed and reported as timed out.
+RunResult RunKorven(const std::vector<std::string>& args, const std::string& cwd,
+                    const std::vector<std::pair<std::string, std::string>>& env = {},
+                    const std::string& stdinText = "");
+
+// A path as the program's platform spells it: unchanged natively; under Wine
+// with backslashes, and an absolute path on drive Z: ("Z:\tmp\x").
+std::string HostPath(const std::string& path);
+
+// A path as the listing shows it: HostPath upper-cased
+// ("SUB/A.TXT" natively, "SUB\A.TXT" or "Z:\TMP\..." under Wine).
+std::string ListedName(const std::string& path);
+
+}  // namespace korven::e2e
+
+#endif  // KORVEN_TESTS_E2E_HARNESS_H_
