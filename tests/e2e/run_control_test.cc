@@ -1,0 +1,69 @@
+// How a run starts and ends: environment, accounting file, summary, status.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "harness.h"
+
+namespace korven::e2e {
+namespace {
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  std::string s = text.str();
+  std::string lf;
+  for (char c : s) {
+    if (c != '\r') lf += c;
+  }
+  return lf;
+}
+
+TEST(RunControl, SilentOnSuppressesTheSummaryOnTheMessageStream) {
+  TempTree tree;
+  tree.AddFile("a.txt", "x");
+  RunResult loud = RunKorven({}, tree.Root());
+  RunResult silent = RunKorven({}, tree.Root(), {{"SILENT", "on"}});
+  EXPECT_EQ(loud.status, 0);
+  EXPECT_EQ(silent.status, 0);
+  EXPECT_NE(loud.err.find("Elapsed:"), std::string::npos) << loud.err;
+  EXPECT_EQ(silent.err.find("Elapsed:"), std::string::npos) << silent.err;
+  EXPECT_NE(silent.out.find(ListedName(tree.Path("a.txt"))), std::string::npos) << silent.out;
+}
+
+TEST(RunControl, AccountingFileGetsEchoHeaderAndSummary) {
+  TempTree tree;
+  tree.AddFile("data/one.txt", "12345");
+  tree.AddFile("data/two.txt", "123");
+  std::string log = tree.Path("run.log");
+  RunResult result = RunKorven({HostPath(tree.Path("data")), "-v", "|"}, tree.Root(),
+                               {{"ACCT", HostPath(log)}});
+  // "|" after the options is an extra item: the run ends with reason 5 and
+  // the accounting file still records it from echo to summary.
+  EXPECT_EQ(result.status, 5) << result.err;
+  result = RunKorven({HostPath(tree.Path("data")), "-v"}, tree.Root(), {{"ACCT", HostPath(log)}});
+  EXPECT_EQ(result.status, 0) << result.err;
+  std::string text = ReadText(log);
+  EXPECT_NE(text.find(" " + HostPath(tree.Path("data")) + " -v\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("  Started: "), std::string::npos) << text;
+  EXPECT_NE(text.find("  1 directory, 2 files, 8 bytes: \n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\n\n  Finished: "), std::string::npos) << text;
+  EXPECT_NE(text.find(std::string(53, '*') + "\n"), std::string::npos) << text;
+  // Two runs, two closing lines: the file is appended to.
+  size_t first = text.find(std::string(53, '*'));
+  EXPECT_NE(text.find(std::string(53, '*'), first + 53), std::string::npos) << text;
+}
+
+TEST(RunControl, SummaryGroupsDigitsOfTheByteTotal) {
+  TempTree tree;
+  tree.AddFileOfSize("big.bin", 1234567);
+  RunResult result = RunKorven({}, tree.Root());
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_NE(result.err.find("\n  1 directory, 1 files, 1,234,567 bytes: \n  Elapsed: "), std::string::npos)
+      << result.err;
+}
+
+}  // namespace
+}  // namespace korven::e2e
