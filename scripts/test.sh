@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# The one test command: native build and tests, sanitizer build and tests,
+# Win32 cross build, and the end-to-end tests again against korven.exe under
+# Wine. Ends with one line "N passed, N failed" and a non-zero status when
+# anything failed.
+set -uo pipefail
+
+cd "$(dirname "$0")/.."
+root=$(pwd)
+jobs=$(nproc 2>/dev/null || echo 2)
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+
+passed=0
+failed=0
+
+# A stage that is not a test run (configure, build) counts as one failure
+# when it fails, so a broken build never reads as "0 failed".
+step() {
+  echo "== $*"
+  if ! "$@"; then
+    echo "== FAILED: $*"
+    failed=$((failed + 1))
+    return 1
+  fi
+}
+
+# Runs ctest in a build directory and adds its totals.
+run_ctest() {
+  local dir=$1
+  echo "== ctest --test-dir $dir"
+  ctest --test-dir "$dir" --output-on-failure -j "$jobs" 2>&1 | tee "$log"
+  local status=${PIPESTATUS[0]}
+  local totals
+  totals=$(sed -n 's/.*tests passed, \([0-9]*\) tests\{0,1\} failed out of \([0-9]*\).*/\1 \2/p' "$log" | tail -n 1)
+  if [ -n "$totals" ]; then
+    set -- $totals
+    failed=$((failed + $1))
+    passed=$((passed + $2 - $1))
+    if [ "$status" -ne 0 ] && [ "$1" -eq 0 ]; then failed=$((failed + 1)); fi
+  elif [ "$status" -ne 0 ]; then
+    failed=$((failed + 1))
+  fi
+}
+
+# Runs a GoogleTest binary directly and adds its totals.
+run_gtest() {
+  echo "== $*"
+  "$@" 2>&1 | tee "$log"
+  local status=${PIPESTATUS[0]}
+  local ok bad
+  ok=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}\..*/\1/p' "$log" | tail -n 1)
+  bad=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\{0,1\}, listed below.*/\1/p' "$log" | tail -n 1)
+  passed=$((passed + ${ok:-0}))
+  failed=$((failed + ${bad:-0}))
+  if [ "$status" -ne 0 ] && [ "${bad:-0}" -eq 0 ]; then failed=$((failed + 1)); fi
+}
+
+# Native build and its unit and end-to-end tests.
+if step cmake -S . -B build -G Ninja && step cmake --build build; then
+  run_ctest build
+  native_built=1
+else
+  native_built=0
+fi
+
+# The same under AddressSanitizer and UndefinedBehaviorSanitizer.
+if step cmake -S . -B build-asan -G Ninja -DKORVEN_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug &&
+   step cmake --build build-asan; then
+  run_ctest build-asan
+fi
+
+# The Win32 program, and the end-to-end tests run against it under Wine.
+if step cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DKORVEN_TESTS=OFF &&
+   step cmake --build build-win; then
+  if [ "$native_built" -eq 1 ]; then
+    KORVEN_E2E_TARGET=wine KORVEN_EXE="$root/build-win/korven.exe" run_gtest "$root/build/korven_e2e_tests"
+  else
+    echo "== no native e2e test binary: the Wine stage cannot run"
+    failed=$((failed + 1))
+  fi
+fi
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
