@@ -1,0 +1,143 @@
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <algorithm>
+
+#include "platform/win32/file_time.h"
+#include "platform/win32/win32_file_system.h"
+
+namespace korven {
+namespace {
+
+HANDLE AsHandle(FileHandle handle) { return reinterpret_cast<HANDLE>(handle); }
+FileHandle AsFileHandle(HANDLE handle) { return reinterpret_cast<FileHandle>(handle); }
+
+// Backup semantics so that directories and protected files open too.
+HANDLE OpenExistingForReading(const std::string& path) {
+  return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                     FILE_FLAG_BACKUP_SEMANTICS | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN |
+                         FILE_ATTRIBUTE_READONLY,
+                     nullptr);
+}
+
+}  // namespace
+
+// A name typed at the console may be in the OEM code page: tried as ANSI first.
+FileHandle Win32FileSystem::OpenForReading(const std::string& path) {
+  bool ansiOnEntry = AreFileApisANSI();
+  if (!ansiOnEntry) SetFileApisToANSI();
+  HANDLE handle = OpenExistingForReading(path);
+  if (handle == INVALID_HANDLE_VALUE) {
+    SetFileApisToOEM();
+    handle = OpenExistingForReading(path);
+    if (ansiOnEntry) SetFileApisToANSI();
+  }
+  return AsFileHandle(handle);
+}
+
+FileHandle Win32FileSystem::OpenFallback(const std::string& path) {
+  int descriptor = _open(path.c_str(), _O_RDONLY | _O_BINARY);
+  if (descriptor < 0) return kInvalidHandle;
+  FileHandle handle = static_cast<FileHandle>(_get_osfhandle(descriptor));
+  runtimeDescriptors_.emplace_back(handle, descriptor);
+  return handle;
+}
+
+int64_t Win32FileSystem::Read(FileHandle handle, void* buffer, size_t count) {
+  DWORD got = 0;
+  DWORD wanted = static_cast<DWORD>(std::min<size_t>(count, 0x7FFFFFFF));
+  if (!ReadFile(AsHandle(handle), buffer, wanted, &got, nullptr)) return -1;
+  return got;
+}
+
+bool Win32FileSystem::Seek(FileHandle handle, uint64_t offset) {
+  LARGE_INTEGER distance;
+  distance.QuadPart = static_cast<LONGLONG>(offset);
+  return SetFilePointerEx(AsHandle(handle), distance, nullptr, FILE_BEGIN) != 0;
+}
+
+void Win32FileSystem::Close(FileHandle handle) {
+  auto opened = std::find_if(runtimeDescriptors_.begin(), runtimeDescriptors_.end(),
+                             [handle](const auto& entry) { return entry.first == handle; });
+  if (opened == runtimeDescriptors_.end()) {
+    CloseHandle(AsHandle(handle));
+    return;
+  }
+  _close(opened->second);
+  runtimeDescriptors_.erase(opened);
+}
+
+bool Win32FileSystem::GetAttributes(const std::string& path, uint32_t* attributes) {
+  DWORD found = GetFileAttributesA(path.c_str());
+  if (found == INVALID_FILE_ATTRIBUTES) return false;
+  *attributes = found;
+  return true;
+}
+
+bool Win32FileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
+  return SetFileAttributesA(path.c_str(), attributes) != 0;
+}
+
+bool Win32FileSystem::TimesByHandle(const std::string& path, FileTimes* times) {
+  HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  bool ok = GetFileInformationByHandle(handle, &info) != 0;
+  CloseHandle(handle);
+  if (!ok) return false;
+  times->creation = FromFileTime(info.ftCreationTime);
+  times->access = FromFileTime(info.ftLastAccessTime);
+  times->write = FromFileTime(info.ftLastWriteTime);
+  return true;
+}
+
+// A time of 0 leaves that time as it is.
+bool Win32FileSystem::SetTimes(const std::string& path, const FileTimes& times) {
+  HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN,
+                              nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  FILETIME creation = ToFileTime(times.creation);
+  FILETIME access = ToFileTime(times.access);
+  FILETIME write = ToFileTime(times.write);
+  bool ok = SetFileTime(handle, &creation, &access, &write) != 0;
+  CloseHandle(handle);
+  return ok;
+}
+
+// Only the drive letter counts: a path without one is of the "other" type.
+// The name is asked of an open handle of the root: GetVolumeInformationA
+// makes Wine print a line of its own on standard error when the device under
+// the drive cannot be read, and the file-system name is plain ASCII anyway.
+int Win32FileSystem::VolumeType(const std::string& path) {
+  if (path.empty()) return kVolumeOther;
+  std::string root = path.substr(0, 1) + ":\\";
+  HANDLE handle = CreateFileA(root.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return kVolumeOther;
+  wchar_t fileSystemName[62] = L"";
+  bool ok = GetVolumeInformationByHandleW(handle, nullptr, 0, nullptr, nullptr, nullptr, fileSystemName,
+                                          sizeof fileSystemName / sizeof fileSystemName[0]) != 0;
+  CloseHandle(handle);
+  if (!ok) return kVolumeOther;
+  std::wstring name = fileSystemName;
+  if (name == L"NTFS") return kVolumeNamedStreams;
+  if (name == L"FAT32") return kVolumeFat;
+  return kVolumeOther;
+}
+
+bool Win32FileSystem::DiskFree(const std::string& path, uint64_t* freeBytes) {
+  ULARGE_INTEGER available;
+  if (!GetDiskFreeSpaceExA(path.c_str(), &available, nullptr, nullptr)) return false;
+  *freeBytes = available.QuadPart;
+  return true;
+}
+
+FileSystem& RealFileSystem() {
+  static Win32FileSystem fileSystem;
+  return fileSystem;
+}
+
+}  // namespace korven

@@ -1,0 +1,122 @@
+#include <conio.h>
+#include <io.h>
+#include <windows.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "platform/system.h"
+#include "platform/win32/file_time.h"
+
+namespace korven {
+namespace {
+
+volatile std::sig_atomic_t interruptPending = 0;
+
+// Runs on the console's control thread: only records the signal. The
+// runtime resets the handler before the call, so it is set again.
+void OnInterrupt(int) {
+  interruptPending = 1;
+  std::signal(SIGINT, OnInterrupt);
+}
+
+class Win32System : public System {
+ public:
+  std::string ModuleFileName() override {
+    char name[MAX_PATH + 1] = "";
+    DWORD length = GetModuleFileNameA(nullptr, name, MAX_PATH);
+    return std::string(name, length);
+  }
+
+  std::optional<std::string> GetEnv(const std::string& name) override {
+    const char* value = std::getenv(name.c_str());
+    if (value == nullptr) return std::nullopt;
+    return std::string(value);
+  }
+
+  std::string CurrentDirectory() override {
+    DWORD needed = GetCurrentDirectoryA(0, nullptr);
+    if (needed == 0) return "";
+    std::string directory(needed, '\0');
+    DWORD length = GetCurrentDirectoryA(needed, directory.data());
+    directory.resize(length < needed ? length : 0);
+    return directory;
+  }
+
+  std::string ComputerName() override {
+    char name[MAX_COMPUTERNAME_LENGTH + 1] = "";
+    DWORD length = sizeof name;
+    if (!GetComputerNameA(name, &length)) return "";
+    return std::string(name, length);
+  }
+
+  int64_t Now() override { return static_cast<int64_t>(std::time(nullptr)); }
+
+  void LoadTimeZone() override { _tzset(); }
+
+  std::string StandardTimeZoneName() override { return _tzname[0] != nullptr ? _tzname[0] : ""; }
+
+  bool BreakDownFileTime(uint64_t fileTime, bool utc, CivilTime* out) override {
+    FILETIME time = ToFileTime(fileTime);
+    FILETIME local;
+    if (!utc) {
+      if (!FileTimeToLocalFileTime(&time, &local)) return false;
+      time = local;
+    }
+    SYSTEMTIME broken;
+    if (!FileTimeToSystemTime(&time, &broken)) return false;
+    out->year = broken.wYear;
+    out->month = broken.wMonth;
+    out->day = broken.wDay;
+    out->hour = broken.wHour;
+    out->minute = broken.wMinute;
+    out->second = broken.wSecond;
+    out->milliseconds = broken.wMilliseconds;
+    out->weekday = broken.wDayOfWeek;
+    return true;
+  }
+
+  int64_t LocalToEpoch(const CivilTime& local) override {
+    std::tm broken{};
+    broken.tm_year = local.year - 1900;
+    broken.tm_mon = local.month - 1;
+    broken.tm_mday = local.day;
+    broken.tm_hour = local.hour;
+    broken.tm_min = local.minute;
+    broken.tm_sec = local.second;
+    broken.tm_isdst = -1;
+    return static_cast<int64_t>(std::mktime(&broken));
+  }
+
+  void InstallInterruptHandler() override { std::signal(SIGINT, OnInterrupt); }
+  bool InterruptPending() override { return interruptPending != 0; }
+
+  int PollKey() override {
+    if (!_isatty(0) || !_kbhit()) return -1;
+    return _getch();
+  }
+
+  int WaitKey() override {
+    int key = std::getchar();
+    return key == EOF ? -1 : key;
+  }
+
+  // The console keeps its own modes; _getch reads without echo by itself.
+  void RestoreConsole() override {}
+
+  void Sleep(int milliseconds) override { ::Sleep(static_cast<DWORD>(milliseconds)); }
+
+  void SetFileApisToAnsi() override { SetFileApisToANSI(); }
+  void SetFileApisToOem() override { SetFileApisToOEM(); }
+};
+
+}  // namespace
+
+System& RealSystem() {
+  static Win32System system;
+  return system;
+}
+
+}  // namespace korven

@@ -1,0 +1,42 @@
+// The Win32 file system behind the seam, on the ANSI interfaces.
+#ifndef KORVEN_PLATFORM_WIN32_WIN32_FILE_SYSTEM_H_
+#define KORVEN_PLATFORM_WIN32_WIN32_FILE_SYSTEM_H_
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace korven {
+
+class Win32FileSystem : public FileSystem {
+ public:
+  // Directory search: find_files.cc.
+  bool FindFiles(const std::string& dir, const std::string& pattern,
+                 std::vector<FindEntry>* found) override;
+  bool LookUp(const std::string& path, FindEntry* entry) override;
+
+  // Reading, attributes, times and volumes: file_io.cc.
+  FileHandle OpenForReading(const std::string& path) override;
+  FileHandle OpenFallback(const std::string& path) override;
+  int64_t Read(FileHandle handle, void* buffer, size_t count) override;
+  bool Seek(FileHandle handle, uint64_t offset) override;
+  void Close(FileHandle handle) override;
+  bool GetAttributes(const std::string& path, uint32_t* attributes) override;
+  bool SetAttributes(const std::string& path, uint32_t attributes) override;
+  bool TimesByHandle(const std::string& path, FileTimes* times) override;
+  bool SetTimes(const std::string& path, const FileTimes& times) override;
+  int VolumeType(const std::string& path) override;
+  bool DiskFree(const std::string& path, uint64_t* freeBytes) override;
+
+ private:
+  // Files opened by the runtime's low-level open: every handle is read as an
+  // operating-system handle, but these must be closed through their runtime
+  // descriptor (handle, descriptor).
+  std::vector<std::pair<FileHandle, int>> runtimeDescriptors_;
+};
+
+}  // namespace korven
+
+#endif  // KORVEN_PLATFORM_WIN32_WIN32_FILE_SYSTEM_H_
