@@ -136,75 +136,10 @@ void CloseFd(int* fd) {
   *fd = -1;
 }
 
-}  // namespace
-
-bool UnderWine() { return EnvOr("KORVEN_E2E_TARGET", "") == "wine"; }
-
-TempTree::TempTree() {
-  char name[] = "/tmp/kv-XXXXXX";
-  if (mkdtemp(name) == nullptr) {
-    ADD_FAILURE() << "mkdtemp: " << strerror(errno);
-    return;
-  }
-  root_ = name;
-}
-
-TempTree::~TempTree() {
-  if (root_.empty()) return;
-  // Tests may leave read-only directories behind; open them up so they can go.
-  std::error_code error;
-  fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, error);
-  for (auto it = fs::recursive_directory_iterator(root_, error); !error && it != fs::recursive_directory_iterator();
-       it.increment(error)) {
-    if (it->is_directory(error) && !it->is_symlink(error)) {
-      fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
-    }
-  }
-  fs::remove_all(root_, error);
-}
-
-std::string TempTree::Path(const std::string& relative) const { return root_ + "/" + relative; }
-
-void TempTree::AddFile(const std::string& relative, const std::string& contents) {
-  fs::path path = Path(relative);
-  std::error_code error;
-  fs::create_directories(path.parent_path(), error);
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(contents.data(), static_cast<std::streamsize>(contents.size()));
-  file.close();
-  if (!file) ADD_FAILURE() << "cannot write " << path;
-}
-
-void TempTree::AddFileOfSize(const std::string& relative, uint64_t size) {
-  std::string contents(size, '\0');
-  for (uint64_t i = 0; i < size; ++i) contents[i] = static_cast<char>((i * 31 + (i >> 8)) & 0xFF);
-  AddFile(relative, contents);
-}
-
-void TempTree::AddDirectory(const std::string& relative) {
-  std::error_code error;
-  fs::create_directories(Path(relative), error);
-  if (error) ADD_FAILURE() << "cannot make " << Path(relative) << ": " << error.message();
-}
-
-void TempTree::SetTimes(const std::string& relative, time_t write, time_t access) {
-  struct timespec times[2] = {{access, 0}, {write, 0}};
-  if (utimensat(AT_FDCWD, Path(relative).c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) {
-    ADD_FAILURE() << "utimensat " << Path(relative) << ": " << strerror(errno);
-  }
-}
-
-RunResult RunKorven(const std::vector<std::string>& args, const std::string& cwd,
-                    const std::vector<std::pair<std::string, std::string>>& env,
-                    const std::string& stdinText) {
+// Runs `argv` in `cwd` with exactly `envp`, feeding `stdinText`.
+RunResult RunCommand(std::vector<std::string> argv, const std::string& cwd, std::vector<std::string> envp,
+                     const std::string& stdinText) {
   RunResult result;
-  std::vector<std::string> argv = ProgramCommand();
-  if (argv.empty()) {
-    ADD_FAILURE() << "KORVEN_E2E_TARGET=wine needs KORVEN_EXE naming korven.exe and a wine loader";
-    return result;
-  }
-  argv.insert(argv.end(), args.begin(), args.end());
-  std::vector<std::string> envp = ChildEnvironment(env);
   std::vector<char*> argvPointers = CStrings(argv);
   std::vector<char*> envpPointers = CStrings(envp);
 
@@ -275,6 +210,90 @@ RunResult RunKorven(const std::vector<std::string>& args, const std::string& cwd
   } else if (WIFSIGNALED(waitStatus)) {
     result.status = 128 + WTERMSIG(waitStatus);
   }
+  return result;
+}
+
+// Wine announces on standard error that it made or updated a prefix: do
+// that once before the first run, so no test sees it.
+void PrepareWinePrefix(const std::string& loader) {
+  static bool prepared = false;
+  if (prepared) return;
+  prepared = true;
+  std::string prefix = EnvOr("KORVEN_WINEPREFIX", kDefaultWinePrefix);
+  if (fs::exists(prefix + "/system.reg")) return;
+  RunResult boot = RunCommand({loader, "wineboot"}, "/", ChildEnvironment({}), "");
+  if (boot.status != 0) ADD_FAILURE() << "wineboot failed: " << boot.err;
+}
+
+}  // namespace
+
+bool UnderWine() { return EnvOr("KORVEN_E2E_TARGET", "") == "wine"; }
+
+TempTree::TempTree() {
+  char name[] = "/tmp/kv-XXXXXX";
+  if (mkdtemp(name) == nullptr) {
+    ADD_FAILURE() << "mkdtemp: " << strerror(errno);
+    return;
+  }
+  root_ = name;
+}
+
+TempTree::~TempTree() {
+  if (root_.empty()) return;
+  // Tests may leave read-only directories behind; open them up so they can go.
+  std::error_code error;
+  fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, error);
+  for (auto it = fs::recursive_directory_iterator(root_, error); !error && it != fs::recursive_directory_iterator();
+       it.increment(error)) {
+    if (it->is_directory(error) && !it->is_symlink(error)) {
+      fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
+    }
+  }
+  fs::remove_all(root_, error);
+}
+
+std::string TempTree::Path(const std::string& relative) const { return root_ + "/" + relative; }
+
+void TempTree::AddFile(const std::string& relative, const std::string& contents) {
+  fs::path path = Path(relative);
+  std::error_code error;
+  fs::create_directories(path.parent_path(), error);
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(contents.data(), static_cast<std::streamsize>(contents.size()));
+  file.close();
+  if (!file) ADD_FAILURE() << "cannot write " << path;
+}
+
+void TempTree::AddFileOfSize(const std::string& relative, uint64_t size) {
+  std::string contents(size, '\0');
+  for (uint64_t i = 0; i < size; ++i) contents[i] = static_cast<char>((i * 31 + (i >> 8)) & 0xFF);
+  AddFile(relative, contents);
+}
+
+void TempTree::AddDirectory(const std::string& relative) {
+  std::error_code error;
+  fs::create_directories(Path(relative), error);
+  if (error) ADD_FAILURE() << "cannot make " << Path(relative) << ": " << error.message();
+}
+
+void TempTree::SetTimes(const std::string& relative, time_t write, time_t access) {
+  struct timespec times[2] = {{access, 0}, {write, 0}};
+  if (utimensat(AT_FDCWD, Path(relative).c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) {
+    ADD_FAILURE() << "utimensat " << Path(relative) << ": " << strerror(errno);
+  }
+}
+
+RunResult RunKorven(const std::vector<std::string>& args, const std::string& cwd,
+                    const std::vector<std::pair<std::string, std::string>>& env,
+                    const std::string& stdinText) {
+  std::vector<std::string> argv = ProgramCommand();
+  if (argv.empty()) {
+    ADD_FAILURE() << "KORVEN_E2E_TARGET=wine needs KORVEN_EXE naming korven.exe and a wine loader";
+    return RunResult();
+  }
+  if (UnderWine()) PrepareWinePrefix(argv.front());
+  argv.insert(argv.end(), args.begin(), args.end());
+  RunResult result = RunCommand(argv, cwd, ChildEnvironment(env), stdinText);
   if (UnderWine()) {
     result.out = WithoutCarriageReturns(result.out);
     result.err = WithoutCarriageReturns(result.err);
