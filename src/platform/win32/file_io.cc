@@ -5,13 +5,11 @@
 #include <algorithm>
 
 #include "platform/win32/file_time.h"
+#include "platform/win32/handle.h"
 #include "platform/win32/win32_file_system.h"
 
 namespace korven {
 namespace {
-
-HANDLE AsHandle(FileHandle handle) { return reinterpret_cast<HANDLE>(handle); }
-FileHandle AsFileHandle(HANDLE handle) { return reinterpret_cast<FileHandle>(handle); }
 
 // Backup semantics so that directories and protected files open too.
 HANDLE OpenExistingForReading(const std::string& path) {
@@ -37,7 +35,11 @@ FileHandle Win32FileSystem::OpenForReading(const std::string& path) {
 }
 
 FileHandle Win32FileSystem::OpenFallback(const std::string& path) {
-  int descriptor = _open(path.c_str(), _O_RDONLY | _O_BINARY);
+  return OpenWithRuntime(path, _O_RDONLY | _O_BINARY);
+}
+
+FileHandle Win32FileSystem::OpenWithRuntime(const std::string& path, int flags) {
+  int descriptor = _open(path.c_str(), flags);
   if (descriptor < 0) return kInvalidHandle;
   FileHandle handle = static_cast<FileHandle>(_get_osfhandle(descriptor));
   runtimeDescriptors_.emplace_back(handle, descriptor);

@@ -31,9 +31,12 @@ class Win32FileSystem : public FileSystem {
   bool DiskFree(const std::string& path, uint64_t* freeBytes) override;
 
  private:
-  // Files opened by the runtime's low-level open: every handle is read as an
-  // operating-system handle, but these must be closed through their runtime
-  // descriptor (handle, descriptor).
+  // The runtime library's low-level open with `flags`. The handle is the
+  // descriptor's operating-system handle, so Read and Seek treat every handle
+  // alike; Close gives it back through the descriptor.
+  FileHandle OpenWithRuntime(const std::string& path, int flags);
+
+  // Files opened by OpenWithRuntime: (handle, descriptor).
   std::vector<std::pair<FileHandle, int>> runtimeDescriptors_;
 };
 
