@@ -41,7 +41,7 @@ TEST(EnvironmentDefaultsTest, ResetAndSilentHoldOnInAnyCase) {
     if (c.reset) sys.environment["RESET"] = c.reset;
     if (c.silent) sys.environment["SILENT"] = c.silent;
     sys.zoneName = "Eastern Standard Time";
-    Run run(RealFileSystem(), sys);
+    korven::Run run(RealFileSystem(), sys);
     ApplyEnvironmentDefaults(run);
     EXPECT_EQ(run.settings.resetTimes, c.resetTimes) << (c.reset ? c.reset : "(unset)");
     EXPECT_EQ(run.settings.quietLevel, c.quietLevel) << (c.silent ? c.silent : "(unset)");
@@ -54,7 +54,7 @@ TEST(EnvironmentDefaultsTest, ResetAndSilentHoldOnInAnyCase) {
 TEST(BuiltInDefaultsTest, DefaultLayoutAndDateBounds) {
   FakeSystem sys;
   sys.utcOffsetMinutes = -300;
-  Run run(RealFileSystem(), sys);
+  korven::Run run(RealFileSystem(), sys);
   ApplyBuiltInDefaults(run);
   EXPECT_EQ(run.settings.nameWidth, 35);
   EXPECT_EQ(run.settings.nameWidthGiven, 35);

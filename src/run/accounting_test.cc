@@ -24,7 +24,7 @@ std::string ReadFile(const std::string& path) {
 
 TEST(AccountingTest, EchoQuotesOnlyALonePipe) {
   FakeSystem sys;
-  Run run(RealFileSystem(), sys);
+  korven::Run run(RealFileSystem(), sys);
   std::string path = ::testing::TempDir() + "korven_accounting_echo.log";
   remove(path.c_str());
   ASSERT_TRUE(OpenAccountingFile(run, path));
@@ -38,7 +38,7 @@ TEST(AccountingTest, EchoQuotesOnlyALonePipe) {
 
 TEST(AccountingTest, NewFileReplacesTheOpenOneAndSaysSo) {
   FakeSystem sys;
-  Run run(RealFileSystem(), sys);
+  korven::Run run(RealFileSystem(), sys);
   std::string first = ::testing::TempDir() + "korven_accounting_1.log";
   std::string second = ::testing::TempDir() + "korven_accounting_2.log";
   remove(first.c_str());
@@ -53,7 +53,7 @@ TEST(AccountingTest, NewFileReplacesTheOpenOneAndSaysSo) {
 
 TEST(AccountingTest, UnopenableFileIsReportedAndKeepsTheOldOne) {
   FakeSystem sys;
-  Run run(RealFileSystem(), sys);
+  korven::Run run(RealFileSystem(), sys);
   FILE* message = tmpfile();
   run.message = message;
   EXPECT_FALSE(OpenAccountingFile(run, "/nonexistent-dir/x.log"));

@@ -25,7 +25,7 @@ std::string ReadAll(FILE* file) {
 
 struct TerminateFixture : ::testing::Test {
   FakeSystem sys;
-  Run run{RealFileSystem(), sys};
+  korven::Run run{RealFileSystem(), sys};
   FILE* message = tmpfile();
 
   TerminateFixture() {
