@@ -1,0 +1,82 @@
+#include "platform/wildcard_match.h"
+
+#include <algorithm>
+#include <cstddef>
+
+namespace korven {
+
+namespace {
+
+unsigned char UpperAscii(char c) {
+  unsigned char u = static_cast<unsigned char>(c);
+  return u >= 'a' && u <= 'z' ? static_cast<unsigned char>(u - 'a' + 'A') : u;
+}
+
+// What is left of a pattern matches the end of a name when it is only stars,
+// or a dot followed only by stars.
+bool MatchesEnd(std::string_view rest) {
+  if (!rest.empty() && rest.front() == '.') rest.remove_prefix(1);
+  return rest.find_first_not_of('*') == std::string_view::npos;
+}
+
+// Greedy stars with one point to come back to: each `*` only needs to retry
+// from the latest one, so the time stays linear-ish in the name.
+bool MatchRuns(std::string_view pattern, std::string_view name) {
+  size_t p = 0;
+  size_t n = 0;
+  size_t starP = std::string_view::npos;
+  size_t starN = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      starP = ++p;
+      starN = n;
+    } else if (p < pattern.size() &&
+               (pattern[p] == '?' || UpperAscii(pattern[p]) == UpperAscii(name[n]))) {
+      ++p;
+      ++n;
+    } else if (starP != std::string_view::npos) {
+      p = starP;
+      n = ++starN;
+    } else {
+      return false;
+    }
+  }
+  return MatchesEnd(pattern.substr(p));
+}
+
+int DotRank(std::string_view name) {
+  if (name == ".") return 0;
+  if (name == "..") return 1;
+  return 2;
+}
+
+int CompareUpper(std::string_view a, std::string_view b) {
+  size_t common = std::min(a.size(), b.size());
+  for (size_t i = 0; i < common; ++i) {
+    int diff = UpperAscii(a[i]) - UpperAscii(b[i]);
+    if (diff != 0) return diff;
+  }
+  return static_cast<int>(a.size() > b.size()) - static_cast<int>(a.size() < b.size());
+}
+
+}  // namespace
+
+bool WildcardMatch(std::string_view pattern, std::string_view name) {
+  if (pattern.size() > 1 && pattern.back() == '.') {
+    // "NAME." asks for names without an extension.
+    return name.find('.') == std::string_view::npos &&
+           MatchRuns(pattern.substr(0, pattern.size() - 1), name);
+  }
+  return MatchRuns(pattern, name);
+}
+
+bool FindOrderLess(std::string_view a, std::string_view b) {
+  int rankA = DotRank(a);
+  int rankB = DotRank(b);
+  if (rankA != rankB) return rankA < rankB;
+  int upper = CompareUpper(a, b);
+  // Names that differ only in case keep a fixed order: their own bytes.
+  return upper != 0 ? upper < 0 : a < b;
+}
+
+}  // namespace korven

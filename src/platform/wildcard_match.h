@@ -1,0 +1,22 @@
+// How the Win32 find functions select and order names, for the platforms and
+// test doubles that have to do it themselves.
+#ifndef KORVEN_PLATFORM_WILDCARD_MATCH_H_
+#define KORVEN_PLATFORM_WILDCARD_MATCH_H_
+
+#include <string_view>
+
+namespace korven {
+
+// True when `name` matches the wildcard `pattern` under the Win32 rules:
+// ASCII letters compare without case, `*` matches any run, `?` one character,
+// a `.` followed only by `*` also matches the end of the name (so "*.*"
+// matches every name) and a pattern ending in `.` matches names without one.
+bool WildcardMatch(std::string_view pattern, std::string_view name);
+
+// The order of a directory search: "." and ".." first, then by upper-cased
+// name in byte order.
+bool FindOrderLess(std::string_view a, std::string_view b);
+
+}  // namespace korven
+
+#endif  // KORVEN_PLATFORM_WILDCARD_MATCH_H_

@@ -1,0 +1,71 @@
+#include "platform/wildcard_match.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace korven {
+namespace {
+
+struct WildcardCase {
+  const char* pattern;
+  const char* name;
+  bool matches;
+};
+
+TEST(WildcardMatchTest, FollowsTheWin32Rules) {
+  const WildcardCase cases[] = {
+      {"*.*", "README.TXT", true},
+      {"*.*", "Makefile", true},  // no dot, still every name
+      {"*.*", ".", true},
+      {"*.*", "..", true},
+      {"*.*", ".profile", true},
+      {"*", "a.b.c", true},
+      {"*.TXT", "notes.txt", true},  // case-insensitive
+      {"*.txt", "NOTES.TXT", true},
+      {"*.TXT", "NOTES.TXT1", false},
+      {"*.TXT", "TXT", false},
+      {"*.TXT", ".", false},
+      {"A?C", "abc", true},
+      {"A?C", "AC", false},
+      {"A?C", "ABBC", false},
+      {"?", "x", true},
+      {"?", "xy", false},
+      {"*B*", "abc", true},
+      {"*B*", "ac", false},
+      {"A.*", "A", true},  // the dot may meet the end of the name
+      {"A.*", "A.B", true},
+      {"A.*", "AB", false},
+      {"*.", "Makefile", true},  // a trailing dot asks for no extension
+      {"*.", "a.txt", false},
+      {"M*.", "Makefile", true},
+      {"M*.", "Other", false},
+      {"EXACT", "exact", true},
+      {"EXACT", "exactly", false},
+      {"", "a", false},
+  };
+  for (const WildcardCase& c : cases) {
+    EXPECT_EQ(WildcardMatch(c.pattern, c.name), c.matches)
+        << "pattern " << c.pattern << " name " << c.name;
+  }
+}
+
+TEST(WildcardMatchTest, ManyStarsStayFast) {
+  std::string name(10000, 'a');
+  EXPECT_FALSE(WildcardMatch("*a*a*a*a*a*a*a*a*b", name));
+  EXPECT_TRUE(WildcardMatch("*a*a*a*a*a*a*a*a*", name));
+}
+
+TEST(WildcardMatchTest, FindOrderPutsDotsFirstThenUpperCasedBytes) {
+  std::vector<std::string> names = {"b", "_x", "..", "A", "a", "B.TXT", ".", "Zed", "[1]"};
+  std::sort(names.begin(), names.end(),
+            [](const std::string& x, const std::string& y) { return FindOrderLess(x, y); });
+  // '[' (0x5B) and '_' (0x5F) sort after the upper-case letters.
+  std::vector<std::string> expected = {".", "..", "A", "a", "b", "B.TXT", "Zed", "[1]", "_x"};
+  EXPECT_EQ(names, expected);
+}
+
+}  // namespace
+}  // namespace korven
