@@ -1,0 +1,18 @@
+// Leaves out the files whose names match one of the exclusion types.
+#ifndef KORVEN_WALK_EXCLUSION_H_
+#define KORVEN_WALK_EXCLUSION_H_
+
+#include <string>
+
+namespace korven {
+
+struct Run;
+
+// True when the bare file name `name` matches a pattern of the exclusion list.
+// The name is upper-cased first unless excludeKeepCase is set, as the option
+// parser does with the patterns.
+bool IsExcluded(Run& run, const std::string& name);
+
+}  // namespace korven
+
+#endif  // KORVEN_WALK_EXCLUSION_H_

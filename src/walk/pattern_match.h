@@ -1,0 +1,20 @@
+// The program's own pattern matcher, with the rules and flag bits of POSIX fnmatch.
+#ifndef KORVEN_WALK_PATTERN_MATCH_H_
+#define KORVEN_WALK_PATTERN_MATCH_H_
+
+#include <string_view>
+
+namespace korven {
+
+constexpr int kMatchPathname = 0x1;    // `/` only matched by `/`
+constexpr int kMatchNoEscape = 0x2;    // `\` is an ordinary character
+constexpr int kMatchPeriod = 0x4;      // a leading `.` only matched by `.`
+constexpr int kMatchLeadingDir = 0x8;  // the pattern may stop at a `/` of the text
+constexpr int kMatchCaseFold = 0x10;   // ASCII letters compare without case
+
+// 0 when `text` matches `pattern`, 1 when it does not.
+int PatternMatch(std::string_view pattern, std::string_view text, int flags);
+
+}  // namespace korven
+
+#endif  // KORVEN_WALK_PATTERN_MATCH_H_
