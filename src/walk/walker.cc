@@ -1,0 +1,135 @@
+#include "walk/walker.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "listing/file_processor.h"
+#include "platform/file_system.h"
+#include "platform/path.h"
+#include "run/run.h"
+#include "run/terminate.h"
+#include "streams/directory_streams.h"
+#include "walk/exclusion.h"
+
+namespace korven {
+
+namespace {
+
+// The walker's path buffers hold this many characters with the terminator.
+constexpr size_t kPathBufferSize = 10400;
+
+bool IsDotEntry(const std::string& name) { return name == "." || name == ".."; }
+
+// Paths that would not fit the path buffers are skipped, not cut. The main
+// pass reports them; the counting pass skips the same ones quietly.
+bool FitsPathBuffer(Run& run, const std::string& path) {
+  if (path.size() < kPathBufferSize) return true;
+  if (run.countingPass == 0) {
+    fprintf(run.message, "\nPath longer than %zu characters skipped: %.60s...\n",
+            kPathBufferSize - 1, path.c_str());
+  }
+  return false;
+}
+
+bool DirectoryStreamsShown(const Run& run) {
+  return run.volumeType == kVolumeNamedStreams && run.countingPass == 0 &&
+         run.settings.showStreams != 0;
+}
+
+void AddDirectoryStreams(Run& run, const std::string& dirPath) {
+  long found = ListDirectoryStreamsOf(run, dirPath);
+  run.counters.streamCount += found;
+  if (found != 0) ++run.counters.streamDirCount;
+}
+
+void CountFile(Run& run, const std::string& path, const FindEntry& entry) {
+  run.counters.countedFiles += 1;
+  run.counters.countedBytes += static_cast<int64_t>(entry.size);
+  if (run.settings.longNameMode == 1) {
+    run.counters.longestName = std::max(run.counters.longestName, static_cast<int>(entry.name.size()));
+  }
+  if (run.settings.autoWidth) {
+    run.counters.longestPath =
+        std::max(run.counters.longestPath, static_cast<int>(path.size() + entry.name.size()));
+  }
+}
+
+void HandleEntry(Run& run, const std::string& path, const FindEntry& entry) {
+  if (entry.IsDirectory()) {
+    // With recursion a subdirectory's streams come when it is walked itself.
+    if (!run.settings.recurse && DirectoryStreamsShown(run) && !IsDotEntry(entry.name) &&
+        FitsPathBuffer(run, path + entry.name)) {
+      AddDirectoryStreams(run, path + entry.name);
+    }
+    return;
+  }
+  if (!FitsPathBuffer(run, path + entry.name)) return;
+  if (run.countingPass == 1 && run.settings.outputMode != 0) {
+    // Filters come later: the count is of everything the main pass may list.
+    CountFile(run, path, entry);
+    return;
+  }
+  if (run.settings.excludeOn && IsExcluded(run, entry.name)) return;
+  ProcessFile(run, path, entry);
+}
+
+// Backspaces over `count` characters, blanks them, and backspaces again.
+void EraseText(Run& run, int count) {
+  if (count <= 0) return;
+  std::string eraser = std::string(count, '\b') + std::string(count, ' ') + std::string(count, '\b');
+  fputs(eraser.c_str(), run.message);
+}
+
+}  // namespace
+
+void WalkPath(Run& run, const std::string& path) {
+  if (!FitsPathBuffer(run, path + "*.*")) return;
+  std::vector<FindEntry> entries;
+  if (!run.fs.FindFiles(path, "*.*", &entries) || entries.empty()) return;
+
+  // The first entry is "." everywhere but at the root of a drive.
+  if (DirectoryStreamsShown(run) && entries.front().name == ".") {
+    AddDirectoryStreams(run, path.substr(0, path.size() - 1));
+  }
+
+  if (!run.settings.recurse) {
+    if (run.countingPass != 1) ++run.counters.dirCount;
+  } else {
+    for (const FindEntry& entry : entries) {
+      CheckInterrupt(run);
+      if (!entry.IsDirectory() || IsDotEntry(entry.name)) continue;
+      if (run.countingPass != 1) ++run.counters.dirCount;
+      WalkPath(run, path + entry.name + kPathSeparator);
+    }
+  }
+
+  int countWritten = 0;
+  int pathWritten = 0;
+  if (run.settings.outputMode != 0) {
+    if (!run.settings.immediate && !run.settings.quietLevel && run.countingPass == 0) {
+      countWritten = fprintf(run.message, " %6ld ", run.counters.listedFiles);
+    }
+    pathWritten = fprintf(run.message, "%.*s ", 55, path.c_str());
+  }
+  ListDirectory(run, path);
+  EraseText(run, pathWritten);
+  EraseText(run, countWritten);
+}
+
+void ListDirectory(Run& run, const std::string& path) {
+  for (const std::string& type : run.values.searchTypes) {
+    if (!type.empty() && type.front() == '-') break;
+    if (!FitsPathBuffer(run, path + type)) continue;
+    std::vector<FindEntry> found;
+    if (!run.fs.FindFiles(path, type, &found)) continue;
+    for (const FindEntry& entry : found) {
+      CheckInterrupt(run);
+      if (KeyAbort(run)) Terminate(run, kUserAborted);
+      HandleEntry(run, path, entry);
+    }
+  }
+}
+
+}  // namespace korven
