@@ -1,0 +1,132 @@
+// Directory search on POSIX: one read of a directory serves the walk and every
+// file type, names are selected with the Win32 wildcard rules and returned in
+// NTFS order, and each entry costs one statx at most.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/posix/posix_file_system.h"
+#include "platform/system.h"
+#include "platform/wildcard_match.h"
+
+namespace korven {
+
+namespace {
+
+constexpr unsigned kStatxWanted = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_ATIME |
+                                  STATX_MTIME | STATX_BTIME;
+
+uint64_t ToFileTime(const struct statx_timestamp& t) {
+  if (t.tv_sec < -static_cast<int64_t>(kFileTimeEpochOffsetSeconds)) return 0;
+  return EpochToFileTime(t.tv_sec) + t.tv_nsec / 100;
+}
+
+// Fills `entry` from what statx found. False for objects that are never
+// listed or walked: FIFOs, sockets and devices (an open could block).
+bool FillEntry(const struct statx& st, FindEntry* entry) {
+  if (S_ISDIR(st.stx_mode)) {
+    entry->attributes = kAttrDirectory;
+  } else if (S_ISREG(st.stx_mode)) {
+    entry->attributes = kAttrArchive;
+  } else {
+    return false;
+  }
+  if ((st.stx_mode & S_IWUSR) == 0) entry->attributes |= kAttrReadOnly;
+  if (entry->name.size() > 0 && entry->name.front() == '.') entry->attributes |= kAttrHidden;
+  entry->size = entry->IsDirectory() ? 0 : st.stx_size;
+  entry->times.write = ToFileTime(st.stx_mtime);
+  entry->times.access = ToFileTime(st.stx_atime);
+  entry->times.creation = (st.stx_mask & STATX_BTIME) != 0 ? ToFileTime(st.stx_btime) : 0;
+  return true;
+}
+
+// The find record of one directory entry. A link is followed to a file only:
+// a link to a directory is never walked (no loops) and a dangling link is
+// skipped like a vanished file.
+bool StatEntry(int dirFd, const struct dirent& d, FindEntry* entry) {
+  entry->name = d.d_name;
+  if (entry->name == "." || entry->name == "..") {
+    entry->attributes = kAttrDirectory;
+    return true;
+  }
+  switch (d.d_type) {
+    case DT_FIFO:
+    case DT_SOCK:
+    case DT_CHR:
+    case DT_BLK:
+      return false;
+    default:
+      break;
+  }
+  struct statx st;
+  // Known links are followed at once; anything else is looked at first.
+  int follow = d.d_type == DT_LNK ? 0 : AT_SYMLINK_NOFOLLOW;
+  if (statx(dirFd, d.d_name, follow | AT_NO_AUTOMOUNT, kStatxWanted, &st) != 0) return false;
+  bool isLink = d.d_type == DT_LNK;
+  if (S_ISLNK(st.stx_mode)) {
+    isLink = true;
+    if (statx(dirFd, d.d_name, AT_NO_AUTOMOUNT, kStatxWanted, &st) != 0) return false;
+  }
+  if (isLink && S_ISDIR(st.stx_mode)) return false;
+  return FillEntry(st, entry);
+}
+
+// Every listable entry of `dir`, in find order; false when it can't be read.
+bool ReadDirectory(const std::string& dir, std::vector<FindEntry>* entries) {
+  int dirFd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd < 0) return false;
+  DIR* stream = fdopendir(dirFd);
+  if (stream == nullptr) {
+    close(dirFd);
+    return false;
+  }
+  while (const struct dirent* d = readdir(stream)) {
+    FindEntry entry;
+    if (StatEntry(dirFd, *d, &entry)) entries->push_back(std::move(entry));
+  }
+  closedir(stream);
+  std::sort(entries->begin(), entries->end(), [](const FindEntry& a, const FindEntry& b) {
+    return FindOrderLess(a.name, b.name);
+  });
+  return true;
+}
+
+}  // namespace
+
+bool PosixFileSystem::FindFiles(const std::string& dir, const std::string& pattern,
+                                std::vector<FindEntry>* found) {
+  found->clear();
+  // Keep only the listings of `dir` and its ancestors: memory stays bounded
+  // by the depth of the walk. A cached path ends in '/', so it is an
+  // ancestor exactly when it is a prefix.
+  std::erase_if(directoryCache_, [&dir](const auto& cached) { return !dir.starts_with(cached.first); });
+  auto hit = std::find_if(directoryCache_.begin(), directoryCache_.end(),
+                          [&dir](const auto& cached) { return cached.first == dir; });
+  if (hit == directoryCache_.end()) {
+    std::vector<FindEntry> entries;
+    if (!ReadDirectory(dir, &entries)) return false;
+    directoryCache_.emplace_back(dir, std::move(entries));
+    hit = directoryCache_.end() - 1;
+  }
+  for (const FindEntry& entry : hit->second) {
+    if (WildcardMatch(pattern, entry.name)) found->push_back(entry);
+  }
+  return !found->empty();
+}
+
+bool PosixFileSystem::LookUp(const std::string& path, FindEntry* entry) {
+  struct statx st;
+  if (statx(AT_FDCWD, path.c_str(), AT_NO_AUTOMOUNT, kStatxWanted, &st) != 0) return false;
+  size_t slash = path.find_last_of('/');
+  entry->name = slash == std::string::npos ? path : path.substr(slash + 1);
+  entry->shortName.clear();
+  return FillEntry(st, entry);
+}
+
+}  // namespace korven

@@ -1,0 +1,153 @@
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/posix/posix_file_system.h"
+#include "platform/system.h"
+#include "run/run.h"
+#include "testing/fake_system.h"
+#include "walk/walker.h"
+
+namespace korven {
+namespace {
+
+std::vector<std::string> Names(const std::vector<FindEntry>& entries) {
+  std::vector<std::string> names;
+  for (const FindEntry& entry : entries) names.push_back(entry.name);
+  return names;
+}
+
+// A temporary tree with every kind of object the walk may meet.
+class FindFilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/korven-find-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    root_ = std::string(pattern) + "/";
+    Write("b.txt", "12345");
+    Write("A.TXT", "1");
+    Write("Makefile", "");
+    Write(".hidden", "xy");
+    Write("sub/inner.txt", "inner");
+    ASSERT_EQ(mkdir((root_ + "locked").c_str(), 0), 0);
+    ASSERT_EQ(chmod((root_ + "A.TXT").c_str(), 0444), 0);
+    ASSERT_EQ(mkfifo((root_ + "pipe").c_str(), 0644), 0);
+    ASSERT_EQ(symlink(".", (root_ + "loop").c_str()), 0);        // a directory link back to itself
+    ASSERT_EQ(symlink("b.txt", (root_ + "link.txt").c_str()), 0);
+    ASSERT_EQ(symlink("gone", (root_ + "dangling.txt").c_str()), 0);
+    // Write time 2001-09-09 01:46:40 UTC, access time a second later.
+    struct timespec times[2] = {{1000000001, 0}, {1000000000, 500}};
+    ASSERT_EQ(utimensat(AT_FDCWD, (root_ + "b.txt").c_str(), times, 0), 0);
+  }
+  void TearDown() override {
+    chmod((root_ + "locked").c_str(), 0755);
+    std::filesystem::remove_all(root_);
+  }
+
+  void Write(const std::string& name, const std::string& content) {
+    std::filesystem::create_directories(std::filesystem::path(root_ + name).parent_path());
+    std::ofstream(root_ + name) << content;
+  }
+
+  std::string root_;
+  PosixFileSystem fs_;
+};
+
+TEST_F(FindFilesTest, ListsDotsFirstThenByUpperCasedNameSkippingSpecialObjects) {
+  std::vector<FindEntry> found;
+  ASSERT_TRUE(fs_.FindFiles(root_, "*.*", &found));
+  // No pipe, no dangling link, no link to a directory.
+  std::vector<std::string> expected = {".",        "..",     ".hidden", "A.TXT", "b.txt",
+                                       "link.txt", "locked", "Makefile", "sub"};
+  EXPECT_EQ(Names(found), expected);
+}
+
+TEST_F(FindFilesTest, SelectsWithTheWin32WildcardRules) {
+  std::vector<FindEntry> found;
+  ASSERT_TRUE(fs_.FindFiles(root_, "*.TXT", &found));
+  EXPECT_EQ(Names(found), (std::vector<std::string>{"A.TXT", "b.txt", "link.txt"}));
+  ASSERT_TRUE(fs_.FindFiles(root_, "*.", &found));
+  EXPECT_EQ(Names(found), (std::vector<std::string>{"locked", "Makefile", "sub"}));
+  EXPECT_FALSE(fs_.FindFiles(root_, "*.none", &found));
+  EXPECT_TRUE(found.empty());
+}
+
+TEST_F(FindFilesTest, EntriesCarryAttributesSizeAndTimes) {
+  std::vector<FindEntry> found;
+  ASSERT_TRUE(fs_.FindFiles(root_, "*.*", &found));
+  auto entry = [&found](const std::string& name) {
+    for (const FindEntry& e : found) {
+      if (e.name == name) return e;
+    }
+    return FindEntry{};
+  };
+  EXPECT_EQ(entry("b.txt").attributes, kAttrArchive);
+  EXPECT_EQ(entry("b.txt").size, 5u);
+  EXPECT_EQ(entry("b.txt").times.write, EpochToFileTime(1000000000) + 5);
+  EXPECT_EQ(entry("b.txt").times.access, EpochToFileTime(1000000001));
+  EXPECT_EQ(entry("A.TXT").attributes, kAttrArchive | kAttrReadOnly);
+  EXPECT_EQ(entry(".hidden").attributes, kAttrArchive | kAttrHidden);
+  EXPECT_EQ(entry("sub").attributes, kAttrDirectory);
+  EXPECT_EQ(entry("..").attributes, kAttrDirectory);
+  // A link to a file is the file it points to.
+  EXPECT_EQ(entry("link.txt").size, 5u);
+  EXPECT_EQ(entry("link.txt").times.write, entry("b.txt").times.write);
+}
+
+TEST_F(FindFilesTest, DirectoryThatCannotBeReadIsNotFound) {
+  std::vector<FindEntry> found;
+  EXPECT_FALSE(fs_.FindFiles(root_ + "missing/", "*.*", &found));
+  EXPECT_FALSE(fs_.FindFiles(root_ + "b.txt/", "*.*", &found));
+  // Root reads any directory; anyone else can't read this one.
+  EXPECT_EQ(fs_.FindFiles(root_ + "locked/", "*.*", &found), geteuid() == 0);
+}
+
+TEST_F(FindFilesTest, OneReadServesADirectoryWhileItIsOnTheWalkPath) {
+  std::vector<FindEntry> found;
+  ASSERT_TRUE(fs_.FindFiles(root_, "*.*", &found));
+  ASSERT_TRUE(fs_.FindFiles(root_ + "sub/", "*.*", &found));
+  Write("new.txt", "");
+  Write("sub/new.txt", "");
+  // Back in the parent after walking its subdirectory: still the first read.
+  ASSERT_TRUE(fs_.FindFiles(root_, "*.TXT", &found));
+  EXPECT_EQ(Names(found), (std::vector<std::string>{"A.TXT", "b.txt", "link.txt"}));
+  // The subdirectory left the walk path, so it is read afresh.
+  ASSERT_TRUE(fs_.FindFiles(root_ + "sub/", "*.TXT", &found));
+  EXPECT_EQ(Names(found), (std::vector<std::string>{"inner.txt", "new.txt"}));
+}
+
+TEST_F(FindFilesTest, LookUpFollowsLinksToFilesOnly) {
+  FindEntry entry;
+  ASSERT_TRUE(fs_.LookUp(root_ + "link.txt", &entry));
+  EXPECT_EQ(entry.name, "link.txt");
+  EXPECT_EQ(entry.size, 5u);
+  ASSERT_TRUE(fs_.LookUp(root_ + "sub", &entry));
+  EXPECT_TRUE(entry.IsDirectory());
+  EXPECT_FALSE(fs_.LookUp(root_ + "pipe", &entry));
+  EXPECT_FALSE(fs_.LookUp(root_ + "dangling.txt", &entry));
+}
+
+TEST_F(FindFilesTest, RecursiveWalkEndsDespiteALinkLoop) {
+  FakeSystem sys;
+  korven::Run run(fs_, sys);  // counting pass: nothing is listed
+  run.settings.recurse = 1;
+  run.settings.outputMode = 1;
+  run.values.searchTypes = {"*.*"};
+  run.message = tmpfile();
+  WalkPath(run, root_);
+  // .hidden, A.TXT, b.txt, link.txt, Makefile and sub/inner.txt.
+  EXPECT_EQ(run.counters.countedFiles, 6);
+  EXPECT_EQ(run.counters.countedBytes, 2 + 1 + 5 + 5 + 0 + 5);
+  fclose(run.message);
+}
+
+}  // namespace
+}  // namespace korven
