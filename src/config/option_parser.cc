@@ -273,9 +273,10 @@ void ReadLongOption(Run& run, const std::string& text) {
   std::string body = text.substr(2);
   size_t equals = body.find('=');
   std::string name = body.substr(0, equals);
-  std::string value = equals == std::string::npos ? "" : body.substr(equals + 1);
+  bool hasValue = equals != std::string::npos;
+  std::string value = hasValue ? body.substr(equals + 1) : "";
   std::string why = name.empty() ? "a long option needs a name"
-                                 : ApplyNamedOption(run, name, equals == std::string::npos ? nullptr : &value,
+                                 : ApplyNamedOption(run, name, hasValue ? &value : nullptr,
                                                     OptionSource::kCommandLine);
   if (why.empty()) return;
   fprintf(run.message, "\nIllegal option: %s", text.c_str());
