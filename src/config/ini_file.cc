@@ -1,0 +1,106 @@
+#include "config/ini_file.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "config/long_options.h"
+#include "config/option_text.h"
+#include "platform/file_system.h"
+#include "platform/path.h"
+#include "platform/system.h"
+#include "run/run.h"
+#include "run/terminate.h"
+
+namespace korven {
+
+namespace {
+
+const char* const kIniNames[] = {"korven.ini", "TOLVANER.INI"};
+const char kSection[] = "KORVEN";
+
+std::string WithSeparator(std::string dir) {
+  if (!dir.empty() && dir.back() != kPathSeparator) dir += kPathSeparator;
+  return dir;
+}
+
+std::string DirectoryOf(const std::string& path) {
+  size_t separator = path.find_last_of(kIsWin32 ? "\\/" : "/");
+  return separator == std::string::npos ? "" : path.substr(0, separator + 1);
+}
+
+std::string Trim(const std::string& text) {
+  size_t first = text.find_first_not_of(" \t\r\n");
+  if (first == std::string::npos) return "";
+  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+// One line of any length, without its line end; false at the end of the file.
+bool ReadLine(FILE* file, std::string* line) {
+  line->clear();
+  int c;
+  while ((c = fgetc(file)) != EOF && c != '\n') *line += static_cast<char>(c);
+  return c != EOF || !line->empty();
+}
+
+[[noreturn]] void RefuseLine(Run& run, const std::string& path, int lineNumber,
+                             const std::string& why) {
+  fprintf(run.message, "\nINI file %s, line %d: %s\n", path.c_str(), lineNumber,
+          TrimNewlines(why).c_str());
+  Terminate(run, kParameterFile);
+}
+
+}  // namespace
+
+std::string FindIniFile(Run& run) {
+  std::vector<std::string> dirs = {WithSeparator(run.sys.CurrentDirectory())};
+  std::string programDir = DirectoryOf(run.moduleFileName);
+  if (!programDir.empty()) dirs.push_back(programDir);
+  for (const std::string& dir : dirs) {
+    for (const char* name : kIniNames) {
+      std::vector<FindEntry> found;
+      if (!run.fs.FindFiles(dir, name, &found)) continue;
+      for (const FindEntry& entry : found) {
+        if (!entry.IsDirectory() && EqualsIgnoreCase(entry.name, name)) return dir + entry.name;
+      }
+    }
+  }
+  return "";
+}
+
+void ApplyIniFile(Run& run, const std::string& path) {
+  FILE* file = fopen(path.c_str(), "r");
+  if (file == nullptr) {
+    fprintf(run.message, "\nCan't read the INI file %s\n", path.c_str());
+    Terminate(run, kParameterFile);
+  }
+  bool inSection = false;
+  int lineNumber = 0;
+  std::string line;
+  while (ReadLine(file, &line)) {
+    ++lineNumber;
+    std::string text = Trim(line);
+    if (text.empty() || text[0] == ';' || text[0] == '#') continue;
+    if (text[0] == '[') {
+      if (text.back() != ']') {
+        fclose(file);
+        RefuseLine(run, path, lineNumber, "a section name needs a closing ]");
+      }
+      inSection = EqualsIgnoreCase(Trim(text.substr(1, text.size() - 2)), kSection);
+      continue;
+    }
+    if (!inSection) continue;
+    size_t equals = text.find('=');
+    std::string why = "expected KEY=VALUE";
+    if (equals != std::string::npos) {
+      std::string value = Trim(text.substr(equals + 1));
+      why = ApplyNamedOption(run, Trim(text.substr(0, equals)), &value, OptionSource::kIniFile);
+    }
+    if (!why.empty()) {
+      fclose(file);
+      RefuseLine(run, path, lineNumber, why);
+    }
+  }
+  fclose(file);
+}
+
+}  // namespace korven

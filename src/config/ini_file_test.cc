@@ -1,0 +1,124 @@
+#include "config/ini_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "config/option_test_support.h"
+
+namespace korven {
+namespace {
+
+int ApplyAndEnd(ParserRun& p, const std::string& path) {
+  try {
+    ApplyIniFile(p.run, path);
+  } catch (const RunEnded& ended) {
+    return ended.status;
+  }
+  return -1;
+}
+
+TEST(FindIniFileTest, ProgramFileBeforeSuiteFileCurrentDirectoryFirst) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> files;  // relative to the run's home
+    const char* found;               // relative to the run's home, "" for none
+  } cases[] = {
+      {"none", {}, ""},
+      {"cwd", {"cwd/korven.ini"}, "cwd/korven.ini"},
+      {"cwd_case", {"cwd/KORVEN.Ini"}, "cwd/KORVEN.Ini"},
+      {"suite", {"cwd/tolvaner.ini"}, "cwd/tolvaner.ini"},
+      {"own_first", {"cwd/TOLVANER.INI", "cwd/korven.ini"}, "cwd/korven.ini"},
+      {"bin", {"bin/korven.ini"}, "bin/korven.ini"},
+      {"cwd_before_bin", {"bin/korven.ini", "cwd/TOLVANER.INI"}, "cwd/TOLVANER.INI"},
+      {"other_names", {"cwd/korven.ini.bak", "cwd/xkorven.ini"}, ""},
+  };
+  for (const Case& c : cases) {
+    ParserRun p(std::string("find_") + c.name);
+    for (const std::string& file : c.files) WriteWholeFile(p.home + file, "");
+    std::string expected = *c.found ? p.home + c.found : "";
+    EXPECT_EQ(FindIniFile(p.run), expected) << c.name;
+  }
+}
+
+TEST(FindIniFileTest, ADirectoryOfThatNameIsNoIniFile) {
+  ParserRun p("find_directory");
+  std::filesystem::create_directories(p.home + "cwd/korven.ini");
+  WriteWholeFile(p.home + "bin/korven.ini", "");
+  EXPECT_EQ(FindIniFile(p.run), p.home + "bin/korven.ini");
+}
+
+TEST(ApplyIniFileTest, ReadsOnlyItsOwnSection) {
+  ParserRun p("apply_section");
+  std::string ini = p.home + "cwd/korven.ini";
+  WriteWholeFile(ini,
+                 "; a comment\n"
+                 "[OTHER]\n"
+                 "width=10\n"
+                 "not a key line\n"
+                 "[ Korven ]\r\n"
+                 "  # another comment\n"
+                 "RECURSE = on\r\n"
+                 "Width=70\n"
+                 "\n"
+                 "STREAM=0\n"
+                 "QXR=1\n"
+                 "output=list MMDD.txt\n"
+                 "exclude=*.bak\n"
+                 "exclude=*.tmp\n"
+                 "[tolvaner]\n"
+                 "zulu=1\n");
+  ASSERT_EQ(ApplyAndEnd(p, ini), -1) << p.Messages();
+  EXPECT_EQ(p.run.settings.recurse, 1);
+  EXPECT_EQ(p.run.settings.nameWidth, 70);
+  EXPECT_EQ(p.run.settings.showStreams, 0);
+  EXPECT_EQ(p.run.settings.bypass512, 1);
+  EXPECT_EQ(p.run.values.displacement, 512);
+  EXPECT_EQ(p.run.settings.outputMode, 1);
+  EXPECT_EQ(p.run.values.excludeTypes, (std::vector<std::string>{"*.bak", "*.tmp"}));
+  EXPECT_EQ(p.run.settings.zuluTime, 0);
+}
+
+TEST(ApplyIniFileTest, ALastLineWithoutNewlineCounts) {
+  ParserRun p("apply_last_line");
+  std::string ini = p.home + "cwd/korven.ini";
+  WriteWholeFile(ini, "[KORVEN]\nrecurse=1");
+  ASSERT_EQ(ApplyAndEnd(p, ini), -1) << p.Messages();
+  EXPECT_EQ(p.run.settings.recurse, 1);
+}
+
+TEST(ApplyIniFileTest, BadLinesEndTheRunWithReasonFour) {
+  struct Case {
+    const char* text;
+    int line;
+    const char* why;
+  } cases[] = {
+      {"[KORVEN]\nrecurse\n", 2, "expected KEY=VALUE"},
+      {"[KORVEN]\n\n; fine\nbogus=1\n", 4, "unknown option \"bogus\""},
+      {"[KORVEN]\nwidth=wide\n", 2, "name width"},
+      {"[KORVEN]\nwidth=\n", 2, "width needs a value"},
+      {"[KORVEN]\nrecurse=maybe\n", 2, "takes on or off"},
+      {"[KORVEN]\nhelp=1\n", 2, "unknown option \"help\""},
+      {"[KORVEN]\nno-recurse=1\n", 2, "unknown option \"no-recurse\""},
+      {"[KORVEN\n", 1, "closing ]"},
+      {"[KORVEN]\ntype=a\\b\n", 2, "Can't have a \\ in the file type option"},
+  };
+  for (const Case& c : cases) {
+    ParserRun p("apply_bad");
+    std::string ini = p.home + "cwd/korven.ini";
+    WriteWholeFile(ini, c.text);
+    EXPECT_EQ(ApplyAndEnd(p, ini), kParameterFile) << c.text;
+    std::string where = "\nINI file " + ini + ", line " + std::to_string(c.line) + ": ";
+    EXPECT_NE(p.Messages().find(where), std::string::npos) << c.text << p.Messages();
+    EXPECT_NE(p.Messages().find(c.why), std::string::npos) << c.text << p.Messages();
+  }
+}
+
+TEST(ApplyIniFileTest, UnreadableFileEndsTheRunWithReasonFour) {
+  ParserRun p;
+  EXPECT_EQ(ApplyAndEnd(p, "/nonexistent-korven-test-dir/my.ini"), kParameterFile);
+  EXPECT_NE(p.Messages().find("/nonexistent-korven-test-dir/my.ini"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace korven

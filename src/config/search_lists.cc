@@ -1,0 +1,85 @@
+#include "config/search_lists.h"
+
+#include <vector>
+
+#include "config/option_text.h"
+#include "config/run_settings.h"
+#include "platform/file_system.h"
+#include "platform/path.h"
+#include "run/run.h"
+
+namespace korven {
+
+namespace {
+
+bool HasWildcard(const std::string& text) { return text.find_first_of("*?") != std::string::npos; }
+
+bool IsSeparator(char c) { return c == kPathSeparator || (kIsWin32 && c == '/'); }
+
+// Where the directory part of a word ends: behind its last separator, or
+// behind the colon of a drive ("C:*.c").
+size_t NameStart(const std::string& word) {
+  for (size_t i = word.size(); i > 0; --i) {
+    char c = word[i - 1];
+    if (IsSeparator(c) || (kHasDriveLetters && c == ':' && i == 2)) return i;
+  }
+  return 0;
+}
+
+// The directory of "dir/name": "dir", except that a root or a drive keeps
+// its last character ("/", "C:\\", "C:"), since without it it names something else.
+std::string DirectoryPart(const std::string& word, size_t nameStart) {
+  if (nameStart == 0) return "";
+  std::string dir = word.substr(0, nameStart - 1);
+  bool drive = kHasDriveLetters && (word[nameStart - 1] == ':' || (dir.size() == 2 && dir[1] == ':'));
+  return dir.empty() || drive ? word.substr(0, nameStart) : dir;
+}
+
+std::string AddTo(std::vector<std::string>& list, const std::string& entry, const char* what) {
+  if (list.size() >= static_cast<size_t>(kMaxListEntries)) {
+    return Format("\nYou have too many %s.\nMax %s is %d\n", what, what, kMaxListEntries);
+  }
+  list.push_back(entry);
+  return "";
+}
+
+}  // namespace
+
+std::string AddSearchPath(Run& run, const std::string& path) {
+  return AddTo(run.values.searchPaths, path, "search paths");
+}
+
+std::string AddSearchType(Run& run, const std::string& type) {
+  if (type.find('\\') != std::string::npos) return "Can't have a \\ in the file type option\n";
+  return AddTo(run.values.searchTypes, type, "file types");
+}
+
+std::string AddExcludeType(Run& run, const std::string& type) {
+  if (run.values.excludeTypes.size() >= static_cast<size_t>(kMaxListEntries)) {
+    return Format("\nYou have too many -eXclude file types.\nMax exclude types is %d\n",
+                  kMaxListEntries);
+  }
+  run.settings.excludeOn = 1;
+  run.values.excludeTypes.push_back(type);
+  return "";
+}
+
+std::string AddBareWord(Run& run, const std::string& word) {
+  size_t nameStart = NameStart(word);
+  std::string name = word.substr(nameStart);
+  bool splits = HasWildcard(name);
+  if (!splits && !name.empty()) {
+    FindEntry entry;
+    splits = run.fs.LookUp(word, &entry) && !entry.IsDirectory();
+  }
+  if (!splits) return AddSearchPath(run, word);
+
+  std::string dir = DirectoryPart(word, nameStart);
+  if (!dir.empty()) {
+    std::string refused = AddSearchPath(run, dir);
+    if (!refused.empty()) return refused;
+  }
+  return AddSearchType(run, name);
+}
+
+}  // namespace korven
