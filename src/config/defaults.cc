@@ -1,19 +1,12 @@
 #include "config/defaults.h"
 
-
+#include "config/option_text.h"
 #include "platform/system.h"
 #include "run/run.h"
 
 namespace korven {
 
 namespace {
-
-std::string UpperAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
 
 // The variable holds "ON" anywhere, in any case.
 bool EnvironmentSaysOn(Run& run, const char* name) {

@@ -53,6 +53,10 @@ class FileSystem {
   virtual bool FindFiles(const std::string& dir, const std::string& pattern,
                          std::vector<FindEntry>* found) = 0;
 
+  // Drops directory listings kept from earlier searches, so that a new pass
+  // sees the disk as it is now.
+  virtual void ForgetDirectories() {}
+
   // The find record of one object named by its full path.
   virtual bool LookUp(const std::string& path, FindEntry* entry) = 0;
 

@@ -69,6 +69,7 @@ void RunProgram(Run& run, int argc, char** argv) {
 
   if (run.listingIsFile && !run.settings.immediate) {
     CountingPass(run);
+    run.fs.ForgetDirectories();
   } else {
     run.settings.autoWidth = 0;
   }

@@ -16,6 +16,7 @@ class PosixFileSystem : public FileSystem {
   bool FindFiles(const std::string& dir, const std::string& pattern,
                  std::vector<FindEntry>* found) override;
   bool LookUp(const std::string& path, FindEntry* entry) override;
+  void ForgetDirectories() override { directoryCache_.clear(); }
 
   // Reading, attributes, times and volumes: file_io.cc.
   FileHandle OpenForReading(const std::string& path) override;
