@@ -7,6 +7,7 @@
 #include "config/defaults.h"
 #include "config/option_parser.h"
 #include "listing/record_layout.h"
+#include "platform/file_system.h"
 #include "platform/path.h"
 #include "platform/system.h"
 #include "run/accounting.h"
