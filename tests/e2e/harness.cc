@@ -136,9 +136,11 @@ void CloseFd(int* fd) {
   *fd = -1;
 }
 
-// Runs `argv` in `cwd` with exactly `envp`, feeding `stdinText`.
+// Runs `argv` in `cwd` with exactly `envp`, feeding `stdinText`; sends the
+// interrupt signal after `interruptAfter` when that is positive.
 RunResult RunCommand(std::vector<std::string> argv, const std::string& cwd, std::vector<std::string> envp,
-                     const std::string& stdinText) {
+                     const std::string& stdinText,
+                     std::chrono::milliseconds interruptAfter = std::chrono::milliseconds(0)) {
   RunResult result;
   std::vector<char*> argvPointers = CStrings(argv);
   std::vector<char*> envpPointers = CStrings(envp);
@@ -177,10 +179,16 @@ RunResult RunCommand(std::vector<std::string> argv, const std::string& cwd, std:
   size_t written = 0;
   if (stdinText.empty()) CloseFd(&toChild);
 
-  auto deadline = std::chrono::steady_clock::now() + kRunTimeout;
+  auto started = std::chrono::steady_clock::now();
+  auto deadline = started + kRunTimeout;
+  bool interruptPending = interruptAfter.count() > 0;
   int waitStatus = 0;
   bool exited = false;
   while (!exited) {
+    if (interruptPending && std::chrono::steady_clock::now() - started >= interruptAfter) {
+      kill(pid, SIGINT);
+      interruptPending = false;
+    }
     // A helper the program left running (wineserver) may hold the pipes
     // open, so the run ends when the process does, not at end of output.
     exited = waitpid(pid, &waitStatus, WNOHANG) == pid;
@@ -283,9 +291,11 @@ void TempTree::SetTimes(const std::string& relative, time_t write, time_t access
   }
 }
 
-RunResult RunKorven(const std::vector<std::string>& args, const std::string& cwd,
-                    const std::vector<std::pair<std::string, std::string>>& env,
-                    const std::string& stdinText) {
+namespace {
+
+RunResult RunProgram(const std::vector<std::string>& args, const std::string& cwd,
+                     const std::vector<std::pair<std::string, std::string>>& env, const std::string& stdinText,
+                     std::chrono::milliseconds interruptAfter) {
   std::vector<std::string> argv = ProgramCommand();
   if (argv.empty()) {
     ADD_FAILURE() << "KORVEN_E2E_TARGET=wine needs KORVEN_EXE naming korven.exe and a wine loader";
@@ -293,12 +303,25 @@ RunResult RunKorven(const std::vector<std::string>& args, const std::string& cwd
   }
   if (UnderWine()) PrepareWinePrefix(argv.front());
   argv.insert(argv.end(), args.begin(), args.end());
-  RunResult result = RunCommand(argv, cwd, ChildEnvironment(env), stdinText);
+  RunResult result = RunCommand(argv, cwd, ChildEnvironment(env), stdinText, interruptAfter);
   if (UnderWine()) {
     result.out = WithoutCarriageReturns(result.out);
     result.err = WithoutCarriageReturns(result.err);
   }
   return result;
+}
+
+}  // namespace
+
+RunResult RunKorven(const std::vector<std::string>& args, const std::string& cwd,
+                    const std::vector<std::pair<std::string, std::string>>& env,
+                    const std::string& stdinText) {
+  return RunProgram(args, cwd, env, stdinText, std::chrono::milliseconds(0));
+}
+
+RunResult RunKorvenInterrupted(const std::vector<std::string>& args, const std::string& cwd,
+                               std::chrono::milliseconds after) {
+  return RunProgram(args, cwd, {}, "", after);
 }
 
 std::string HostPath(const std::string& path) {

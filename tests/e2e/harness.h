@@ -5,6 +5,7 @@
 #ifndef KORVEN_TESTS_E2E_HARNESS_H_
 #define KORVEN_TESTS_E2E_HARNESS_H_
 
+#include <chrono>
 #include <cstdint>
 #include <ctime>
 #include <string>
@@ -56,6 +57,10 @@ class TempTree {
 RunResult RunKorven(const std::vector<std::string>& args, const std::string& cwd,
                     const std::vector<std::pair<std::string, std::string>>& env = {},
                     const std::string& stdinText = "");
+
+// As RunKorven, and sends the interrupt signal (SIGINT) to the program `after` its start.
+RunResult RunKorvenInterrupted(const std::vector<std::string>& args, const std::string& cwd,
+                               std::chrono::milliseconds after);
 
 // A path as the program's platform spells it: unchanged natively; under Wine
 // with backslashes, and an absolute path on drive Z: ("Z:\tmp\x").

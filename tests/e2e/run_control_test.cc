@@ -1,6 +1,9 @@
 // How a run starts and ends: environment, accounting file, summary, status.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <chrono>
 #include <fstream>
 #include <sstream>
 
@@ -62,6 +65,19 @@ TEST(RunControl, SummaryGroupsDigitsOfTheByteTotal) {
   EXPECT_EQ(result.status, 0) << result.err;
   EXPECT_NE(result.err.find("\n  1 directory, 1 files, 1,234,567 bytes: \n  Elapsed: "), std::string::npos)
       << result.err;
+}
+
+TEST(RunControl, InterruptSignalEndsTheRunWithReasonTwoAndTheSummary) {
+  TempTree tree;
+  // A sparse file far too big to read before the signal arrives.
+  tree.AddFile("huge.bin", "");
+  ASSERT_EQ(truncate(tree.Path("huge.bin").c_str(), 200LL << 30), 0);
+  RunResult result = RunKorvenInterrupted({}, tree.Root(), std::chrono::milliseconds(1500));
+  EXPECT_FALSE(result.timedOut);
+  EXPECT_EQ(result.status, 2) << result.err;
+  EXPECT_NE(result.err.find("\nAbnormal termination. Reason: INPUT_FILE\n\n"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find(" files, "), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("Elapsed:"), std::string::npos) << result.err;
 }
 
 }  // namespace
