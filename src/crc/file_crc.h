@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <string>
 
+#include "crc/crc.h"
+
 namespace korven {
 
 struct Run;
-
-constexpr int kCrcTextSize = 9;  // 8 characters and the NUL
 
 // Computes the CRC-32 of `path` from byte `startOffset` on, stores the value
 // through `valueOut` and its text (8 uppercase hex digits, or "CRCERROR" when
