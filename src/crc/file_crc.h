@@ -2,6 +2,7 @@
 #ifndef KORVEN_CRC_FILE_CRC_H_
 #define KORVEN_CRC_FILE_CRC_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -10,6 +11,9 @@
 namespace korven {
 
 struct Run;
+
+// Bytes asked of each read, and the size of the run's read buffer.
+constexpr size_t kCrcReadChunk = 60000;
 
 // Computes the CRC-32 of `path` from byte `startOffset` on, stores the value
 // through `valueOut` and its text (8 uppercase hex digits, or "CRCERROR" when
