@@ -123,6 +123,8 @@ TEST_F(FileCrcTest, MatchesReferenceAcrossSizesAndOffsets) {
       {0, 0},          {1, 0},          {59999, 0},     {60000, 0},   {60001, 0},
       {240000, 0},     {5 * 1048576 + 3, 0},            {240000, 512}, {60001, 1},
       {1000, 999},     {1048576, 100000},
+      {kCrcReadChunk - 1, 0},           {kCrcReadChunk, 0},             {kCrcReadChunk + 1, 0},
+      {2 * kCrcReadChunk, 7},
   };
   for (const Case& c : cases) {
     std::string path = MakeFile(c.size);
@@ -162,7 +164,7 @@ TEST_F(FileCrcTest, UnopenablePathGivesCrcErrorAndLeavesValue) {
 }
 
 TEST_F(FileCrcTest, ReadErrorMidFileGivesCrcErrorAndMessage) {
-  std::string path = MakeFile(200000);
+  std::string path = MakeFile(kCrcReadChunk + 200000);
   fs_.readsBeforeError = 1;
   uint32_t value = 0x12345678;
   char text[kCrcTextSize];
@@ -185,7 +187,7 @@ TEST_F(FileCrcTest, FallbackOpenAppliesTheOffset) {
 }
 
 TEST_F(FileCrcTest, InterruptBetweenChunksEndsTheRunAndClosesTheFile) {
-  std::string path = MakeFile(200000);
+  std::string path = MakeFile(kCrcReadChunk + 200000);
   sys_.interrupted = true;
   uint32_t value = 0x12345678;
   char text[kCrcTextSize];
