@@ -169,28 +169,28 @@ inline uint32_t Fold(uint32_t reg, const unsigned char* p, size_t n) {
   return CrcUpdateSlice16(CrcUpdateSlice16(0, last, 16), p, n);
 }
 
-// Short inputs: one 128-bit lane, then the table.
-inline uint32_t FoldShort(uint32_t reg, const unsigned char* p, size_t n) {
+// Eight accumulators where the input allows; short inputs take one 128-bit
+// lane, the shortest the table alone.
+template <class V>
+inline uint32_t FoldAny(uint32_t reg, const unsigned char* p, size_t n) {
+  if (n >= 8 * V::kBytes) return Fold<V, 8>(reg, p, n);
   if (n >= 16) return Fold<Vector128, 1>(reg, p, n);
   return CrcUpdateSlice16(reg, p, n);
 }
 
 __attribute__((target(KORVEN_TARGET_PCLMUL), flatten)) uint32_t CrcUpdatePclmul(
     uint32_t reg, const unsigned char* bytes, size_t count) {
-  if (count >= 8 * Vector128::kBytes) return Fold<Vector128, 8>(reg, bytes, count);
-  return FoldShort(reg, bytes, count);
+  return FoldAny<Vector128>(reg, bytes, count);
 }
 
 __attribute__((target(KORVEN_TARGET_AVX2), flatten)) uint32_t CrcUpdateVpclmulAvx2(
     uint32_t reg, const unsigned char* bytes, size_t count) {
-  if (count >= 8 * Vector256::kBytes) return Fold<Vector256, 8>(reg, bytes, count);
-  return FoldShort(reg, bytes, count);
+  return FoldAny<Vector256>(reg, bytes, count);
 }
 
 __attribute__((target(KORVEN_TARGET_AVX512), flatten)) uint32_t CrcUpdateVpclmulAvx512(
     uint32_t reg, const unsigned char* bytes, size_t count) {
-  if (count >= 8 * Vector512::kBytes) return Fold<Vector512, 8>(reg, bytes, count);
-  return FoldShort(reg, bytes, count);
+  return FoldAny<Vector512>(reg, bytes, count);
 }
 
 }  // namespace
