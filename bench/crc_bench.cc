@@ -189,8 +189,12 @@ int main(int argc, char** argv) {
 
   for (const Size& size : sizes) {
     std::string suffix = std::string("/") + size.label;
-    double isal = reporter.bytesPerSecond["isa-l" + suffix];
-    double copy = reporter.bytesPerSecond["memcpy" + suffix];
+    auto rate = [&](const std::string& name) {
+      auto found = reporter.bytesPerSecond.find(name + suffix);
+      return found == reporter.bytesPerSecond.end() ? 0.0 : found->second;
+    };
+    double isal = rate("isa-l");
+    double copy = rate("memcpy");
     std::printf("\n%s-byte buffer: GB/s, x ISA-L, x memcpy\n", size.label);
     for (const auto& [name, rate] : reporter.bytesPerSecond) {
       if (name.size() < suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
