@@ -2,14 +2,20 @@
 #ifndef KORVEN_CRC_FILE_CRC_H_
 #define KORVEN_CRC_FILE_CRC_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+
+#include "crc/crc.h"
 
 namespace korven {
 
 struct Run;
 
-constexpr int kCrcTextSize = 9;  // 8 characters and the NUL
+// Bytes asked of each read, and the size of the run's read buffer. Reads of
+// 1 MiB measured fastest on cached files: fewer system calls than 60,000-byte
+// reads, and the chunk still comes back from the cache for the CRC.
+constexpr size_t kCrcReadChunk = size_t{1} << 20;
 
 // Computes the CRC-32 of `path` from byte `startOffset` on, stores the value
 // through `valueOut` and its text (8 uppercase hex digits, or "CRCERROR" when

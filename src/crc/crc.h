@@ -1,0 +1,23 @@
+// The CRC-32 engine: register update and the text form of a value.
+#ifndef KORVEN_CRC_CRC_H_
+#define KORVEN_CRC_CRC_H_
+
+#include <cstddef>
+#include <cstdint>
+
+namespace korven {
+
+constexpr uint32_t kCrcInitialRegister = 0xFFFFFFFFu;
+constexpr int kCrcTextSize = 9;  // 8 characters and the NUL
+
+// Advances the register over `count` bytes with the fastest kernel this
+// processor has. No complement is applied here.
+uint32_t CrcUpdate(uint32_t reg, const unsigned char* bytes, size_t count);
+
+// Writes `value` as 8 uppercase hexadecimal digits and a NUL into `text`
+// (kCrcTextSize bytes) and returns it.
+char* CrcToText(uint32_t value, char* text);
+
+}  // namespace korven
+
+#endif  // KORVEN_CRC_CRC_H_

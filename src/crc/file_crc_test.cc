@@ -1,0 +1,216 @@
+#include "crc/file_crc.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <unistd.h>
+#include <string>
+#include <vector>
+
+#include "crc/crc_kernels.h"
+#include "platform/file_system.h"
+#include "run/run.h"
+#include "run/terminate.h"
+#include "testing/fake_system.h"
+
+namespace korven {
+namespace {
+
+// The real file system with its reading steps open to sabotage.
+class ScriptedFileSystem : public FileSystem {
+ public:
+  bool failPrimaryOpen = false;
+  int readsBeforeError = -1;  // reads that succeed before every later one fails; -1: never fail
+  int primaryOpens = 0;
+  int fallbackOpens = 0;
+  int closes = 0;
+
+  bool FindFiles(const std::string& dir, const std::string& pattern, std::vector<FindEntry>* found) override {
+    return real_.FindFiles(dir, pattern, found);
+  }
+  bool LookUp(const std::string& path, FindEntry* entry) override { return real_.LookUp(path, entry); }
+  FileHandle OpenForReading(const std::string& path) override {
+    ++primaryOpens;
+    return failPrimaryOpen ? kInvalidHandle : real_.OpenForReading(path);
+  }
+  FileHandle OpenFallback(const std::string& path) override {
+    ++fallbackOpens;
+    return real_.OpenFallback(path);
+  }
+  int64_t Read(FileHandle handle, void* buffer, size_t count) override {
+    if (readsBeforeError == 0) return -1;
+    if (readsBeforeError > 0) --readsBeforeError;
+    return real_.Read(handle, buffer, count);
+  }
+  bool Seek(FileHandle handle, uint64_t offset) override { return real_.Seek(handle, offset); }
+  void Close(FileHandle handle) override {
+    ++closes;
+    real_.Close(handle);
+  }
+  bool GetAttributes(const std::string& path, uint32_t* attributes) override {
+    return real_.GetAttributes(path, attributes);
+  }
+  bool SetAttributes(const std::string& path, uint32_t attributes) override {
+    return real_.SetAttributes(path, attributes);
+  }
+  bool TimesByHandle(const std::string& path, FileTimes* times) override { return real_.TimesByHandle(path, times); }
+  bool SetTimes(const std::string& path, const FileTimes& times) override { return real_.SetTimes(path, times); }
+  int VolumeType(const std::string& path) override { return real_.VolumeType(path); }
+  bool DiskFree(const std::string& path, uint64_t* freeBytes) override { return real_.DiskFree(path, freeBytes); }
+
+ private:
+  FileSystem& real_ = RealFileSystem();
+};
+
+class FileCrcTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("korven_file_crc_" + std::to_string(getpid()) + "_" +
+            testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir_);
+    run_.message = message_;
+    run_.listing = listing_;
+  }
+  void TearDown() override {
+    std::filesystem::remove_all(dir_);
+    fclose(message_);
+    fclose(listing_);
+  }
+
+  // Writes `size` random bytes to a fresh file and keeps them for the expected value.
+  std::string MakeFile(size_t size) {
+    std::mt19937 random(static_cast<uint32_t>(size));
+    bytes_.resize(size);
+    for (auto& b : bytes_) b = static_cast<unsigned char>(random());
+    std::string path = (dir_ / ("file" + std::to_string(size))).string();
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes_.data()), size);
+    return path;
+  }
+
+  // The CRC of the file's bytes from `offset` on, by the reference kernel.
+  uint32_t Expected(size_t offset) const {
+    size_t start = offset < bytes_.size() ? offset : bytes_.size();
+    return ~CrcUpdateByteTable(0xFFFFFFFFu, bytes_.data() + start, bytes_.size() - start);
+  }
+
+  std::string Messages() {
+    fflush(message_);
+    rewind(message_);
+    std::string text;
+    for (int c; (c = fgetc(message_)) != EOF;) text += static_cast<char>(c);
+    return text;
+  }
+
+  std::filesystem::path dir_;
+  std::vector<unsigned char> bytes_;
+  FILE* message_ = tmpfile();
+  FILE* listing_ = tmpfile();
+  FakeSystem sys_;
+  ScriptedFileSystem fs_;
+  korven::Run run_{fs_, sys_};
+};
+
+TEST_F(FileCrcTest, MatchesReferenceAcrossSizesAndOffsets) {
+  struct Case {
+    size_t size;
+    int64_t offset;
+  };
+  const Case cases[] = {
+      {0, 0},          {1, 0},          {59999, 0},     {60000, 0},   {60001, 0},
+      {240000, 0},     {5 * 1048576 + 3, 0},            {240000, 512}, {60001, 1},
+      {1000, 999},     {1048576, 100000},
+      {kCrcReadChunk - 1, 0},           {kCrcReadChunk, 0},             {kCrcReadChunk + 1, 0},
+      {2 * kCrcReadChunk, 7},
+  };
+  for (const Case& c : cases) {
+    std::string path = MakeFile(c.size);
+    uint32_t value = 0x5A5A5A5A;
+    char text[kCrcTextSize];
+    EXPECT_EQ(FileCrc(run_, path, &value, text, c.offset), text);
+    char expectedText[kCrcTextSize];
+    snprintf(expectedText, sizeof expectedText, "%08X", Expected(static_cast<size_t>(c.offset)));
+    EXPECT_EQ(value, Expected(static_cast<size_t>(c.offset))) << c.size << " from " << c.offset;
+    EXPECT_STREQ(text, expectedText) << c.size << " from " << c.offset;
+  }
+  EXPECT_EQ(fs_.closes, fs_.primaryOpens);
+  EXPECT_EQ(fs_.fallbackOpens, 0);
+  EXPECT_EQ(Messages(), "");
+}
+
+TEST_F(FileCrcTest, OffsetAtOrPastTheEndGivesZero) {
+  const size_t sizes[] = {0, 512, 100};
+  for (size_t size : sizes) {
+    std::string path = MakeFile(size);
+    uint32_t value = 0x5A5A5A5A;
+    char text[kCrcTextSize];
+    FileCrc(run_, path, &value, text, 512);
+    EXPECT_EQ(value, 0u) << size;
+    EXPECT_STREQ(text, "00000000") << size;
+  }
+}
+
+TEST_F(FileCrcTest, UnopenablePathGivesCrcErrorAndLeavesValue) {
+  uint32_t value = 0x12345678;
+  char text[kCrcTextSize];
+  EXPECT_STREQ(FileCrc(run_, (dir_ / "missing").string(), &value, text, 0), "CRCERROR");
+  EXPECT_EQ(value, 0x12345678u);
+  EXPECT_EQ(fs_.primaryOpens, 1);
+  EXPECT_EQ(fs_.fallbackOpens, 1);
+  EXPECT_EQ(fs_.closes, 0);
+}
+
+TEST_F(FileCrcTest, ReadErrorMidFileGivesCrcErrorAndMessage) {
+  std::string path = MakeFile(kCrcReadChunk + 200000);
+  fs_.readsBeforeError = 1;
+  uint32_t value = 0x12345678;
+  char text[kCrcTextSize];
+  EXPECT_STREQ(FileCrc(run_, path, &value, text, 0), "CRCERROR");
+  EXPECT_EQ(value, 0x12345678u);
+  EXPECT_NE(Messages().find(path), std::string::npos);
+  EXPECT_EQ(fs_.closes, 1);
+}
+
+TEST_F(FileCrcTest, FallbackOpenAppliesTheOffset) {
+  std::string path = MakeFile(70000);
+  fs_.failPrimaryOpen = true;
+  uint32_t value = 0;
+  char text[kCrcTextSize];
+  FileCrc(run_, path, &value, text, 512);
+  EXPECT_EQ(fs_.fallbackOpens, 1);
+  EXPECT_EQ(value, Expected(512));
+  EXPECT_NE(value, Expected(0));
+  EXPECT_EQ(fs_.closes, 1);
+}
+
+TEST_F(FileCrcTest, InterruptBetweenChunksEndsTheRunAndClosesTheFile) {
+  std::string path = MakeFile(kCrcReadChunk + 200000);
+  sys_.interrupted = true;
+  uint32_t value = 0x12345678;
+  char text[kCrcTextSize];
+  try {
+    FileCrc(run_, path, &value, text, 0);
+    FAIL() << "the run went on";
+  } catch (const RunEnded& ended) {
+    EXPECT_EQ(ended.status, kInputFile);
+  }
+  EXPECT_EQ(value, 0x12345678u);
+  EXPECT_EQ(fs_.closes, 1);
+}
+
+TEST_F(FileCrcTest, ReadBufferIsAllocatedOnceForTheRun) {
+  std::string path = MakeFile(10);
+  uint32_t value;
+  char text[kCrcTextSize];
+  FileCrc(run_, path, &value, text, 0);
+  const unsigned char* first = run_.readBuffer.get();
+  ASSERT_NE(first, nullptr);
+  FileCrc(run_, path, &value, text, 0);
+  EXPECT_EQ(run_.readBuffer.get(), first);
+}
+
+}  // namespace
+}  // namespace korven
