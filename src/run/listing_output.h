@@ -7,6 +7,7 @@
 namespace korven {
 
 struct Run;
+struct RunSettings;
 
 // Opens the output file when one was named and fixes the record length.
 void OpenListingOutput(Run& run);
@@ -16,6 +17,22 @@ void EstimateRecordsPerDisk(Run& run);
 void ContinueOnNewDisk(Run& run);
 // Free bytes on the drive; ends the run with reason 3 when it can't be read.
 uint64_t DiskFree(Run& run, char driveLetter);
+
+// Characters of one record for the settings: name, CRC-32, size, times,
+// 8.3 name and newline. The driver recomputes it when -M widens the name.
+int ListingRecordLength(const RunSettings& settings);
+
+// True when the listing goes to an output file on drive A: or B:, the disks
+// that are replaced when full. Never on a platform without drive letters.
+bool OutputOnRemovableDisk(const Run& run);
+// How many records fit on the output disk, once before the main pass: sets
+// recordsPerDisk from the free space and lineCount to 1. Does nothing unless
+// OutputOnRemovableDisk.
+void EstimateRecordsPerDisk(Run& run);
+// Whether the record just counted filled the disk. lineCount starts at 1 and
+// grows after each record, so the disk is full when it passes recordsPerDisk:
+// a disk with room for 100 records takes all 100 before ContinueOnNewDisk.
+bool OutputDiskFull(const Run& run);
 
 }  // namespace korven
 
