@@ -119,11 +119,9 @@ TEST(NameTemplateStartTest, StartKeepsTheSeparatorInThePrefix) {
 class ExpandNameTemplateTest : public testing::Test {
  protected:
   ExpandNameTemplateTest() {
-    // 13:05:09 UTC; local time runs an hour ahead.
-    CivilTime utc = MarchSeventh();
-    utc.hour = 13;
-    system.now = UtcEpochSeconds(utc);
-    system.localOffsetSeconds = 3600;
+    // 13:05 UTC; local time runs an hour ahead.
+    system.now = 1204898700 - 3600;
+    system.utcOffsetMinutes = 60;
   }
 
   FakeFileSystem fileSystem;
