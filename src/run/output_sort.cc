@@ -180,7 +180,7 @@ void SortOutputFile(Run& run) {
   layout.delimiter = run.values.delimiterChar;
   if (!WriteWholeFile(path, SortedListing(text, SortKeysOf(run.values), layout))) {
     fprintf(run.message, "\ncan't write sorted output file %s\n", path.c_str());
-    EndProcess(run, kOutputFile);
+    EndProcess(run, kInputFile);
   }
 }
 

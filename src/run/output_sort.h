@@ -10,8 +10,9 @@ namespace korven {
 struct Run;
 struct OptionValues;
 
-// Reports "SORTING OUTPUT" and sorts the output file in place; a file that
-// cannot be opened or read for sorting ends the run with reason 2.
+// Reports "SORTING OUTPUT" and sorts the output file in place. Called while
+// Terminate runs: a file that cannot be read or rewritten ends the process
+// with status 2 through EndProcess.
 void SortOutputFile(Run& run);
 
 // One key of -Y: the letter n (name), c (CRC-32), s (size) or d (first date
