@@ -14,8 +14,6 @@ namespace korven {
 
 namespace {
 
-constexpr int kSortKeysEnd = 999;
-
 // The fields of one record that keys compare, taken apart once per line.
 struct SortableLine {
   std::string_view line;
@@ -121,10 +119,11 @@ std::vector<SortKey> SortKeysOf(const OptionValues& values) {
   for (size_t i = 0; i < letters.size(); ++i) {
     char field = static_cast<char>(tolower(static_cast<unsigned char>(letters[i])));
     if (std::string_view("ncsd").find(field) == std::string_view::npos) continue;
-    // sortKeys holds each letter's direction; the letter's case stands in past its end.
-    bool known = i < values.sortKeys.size() && values.sortKeys[i] != kSortKeysEnd;
-    bool descending = known ? values.sortKeys[i] < 0
-                            : isupper(static_cast<unsigned char>(letters[i])) != 0;
+    // sortKeys holds each letter's direction (-1 descending); the letter's
+    // case stands in when a key was set up without it.
+    bool descending = i < values.sortKeys.size()
+                          ? values.sortKeys[i] < 0
+                          : isupper(static_cast<unsigned char>(letters[i])) != 0;
     keys.push_back(SortKey{field, descending});
   }
   return keys;
