@@ -130,7 +130,7 @@ TEST(OutputFileSort, UppercaseSizeKeyPutsTheBiggestFirst) {
   tree.AddFileOfSize("data/mid.bin", 200);
   std::string output = tree.Path("out.txt");
   RunResult result =
-      RunKorven({HostPath(tree.Path("data")), "-o", HostPath(output), "-Y", "S"}, tree.Root());
+      RunKorven({HostPath(tree.Path("data")), "-o", HostPath(output), "-YS"}, tree.Root());
   EXPECT_EQ(result.status, 0) << result.err;
   EXPECT_NE(result.err.find("\n\nSORTING OUTPUT\n\n\n"), std::string::npos) << result.err;
   std::string text = ReadListing(output);
