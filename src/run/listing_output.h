@@ -7,15 +7,30 @@
 namespace korven {
 
 struct Run;
+struct RunSettings;
 
 // Opens the output file when one was named and fixes the record length.
 void OpenListingOutput(Run& run);
-// Fixes how many records fit on an output disk in drive A: or B:; no-op elsewhere.
-void EstimateRecordsPerDisk(Run& run);
 // Closes the full output disk, asks for a new one and reopens the file.
 void ContinueOnNewDisk(Run& run);
 // Free bytes on the drive; ends the run with reason 3 when it can't be read.
 uint64_t DiskFree(Run& run, char driveLetter);
+
+// Characters of one record for the settings: name, CRC-32, size, times,
+// 8.3 name and newline.
+int ListingRecordLength(const RunSettings& settings);
+
+// True when the listing goes to an output file on drive A: or B:, the disks
+// that are replaced when full. Never on a platform without drive letters.
+bool OutputOnRemovableDisk(const Run& run);
+// How many records fit on an output disk in drive A: or B:, once before the
+// main pass: sets recordsPerDisk from the free space and lineCount to 1.
+// No-op elsewhere.
+void EstimateRecordsPerDisk(Run& run);
+// Whether the record just counted filled the disk. lineCount starts at 1 and
+// grows after each record, so the disk is full when it passes recordsPerDisk:
+// a disk with room for 100 records takes all 100 before ContinueOnNewDisk.
+bool OutputDiskFull(const Run& run);
 
 }  // namespace korven
 

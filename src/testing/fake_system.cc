@@ -63,4 +63,9 @@ int FakeSystem::PollKey() {
   return key;
 }
 
+int FakeSystem::WaitKey() {
+  if (onWaitKey) onWaitKey();
+  return PollKey();
+}
+
 }  // namespace korven

@@ -3,6 +3,7 @@
 #define KORVEN_TESTING_FAKE_SYSTEM_H_
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -21,6 +22,9 @@ class FakeSystem : public System {
   std::string moduleFileName = "/fake/bin/korven";
   bool interrupted = false;
   std::deque<int> keys;  // what PollKey and WaitKey hand out
+  // Runs while WaitKey waits, as a user who changes a disk before the key.
+  std::function<void()> onWaitKey;
+  int nowCalls = 0;  // clock readings taken
   int sleptMilliseconds = 0;
   int restoreCount = 0;
 
@@ -28,7 +32,10 @@ class FakeSystem : public System {
   std::optional<std::string> GetEnv(const std::string& name) override;
   std::string CurrentDirectory() override { return currentDirectory; }
   std::string ComputerName() override { return computerName; }
-  int64_t Now() override { return now; }
+  int64_t Now() override {
+    ++nowCalls;
+    return now;
+  }
   void LoadTimeZone() override {}
   std::string StandardTimeZoneName() override { return zoneName; }
   bool BreakDownFileTime(uint64_t fileTime, bool utc, CivilTime* out) override;
@@ -36,7 +43,7 @@ class FakeSystem : public System {
   void InstallInterruptHandler() override {}
   bool InterruptPending() override { return interrupted; }
   int PollKey() override;
-  int WaitKey() override { return PollKey(); }
+  int WaitKey() override;
   void RestoreConsole() override { ++restoreCount; }
   void Sleep(int milliseconds) override { sleptMilliseconds += milliseconds; }
   void SetFileApisToAnsi() override {}
