@@ -70,6 +70,14 @@ class FileSystem {
   virtual bool Seek(FileHandle handle, uint64_t offset) = 0;
   virtual void Close(FileHandle handle) = 0;
 
+  // Changing a file in place (the CRC-32 signature): a read-write open whose
+  // handle Read, Seek and Close also take.
+  virtual FileHandle OpenForUpdate(const std::string& path) = 0;
+  // Bytes written, -1 on a write error.
+  virtual int64_t Write(FileHandle handle, const void* data, size_t count) = 0;
+  virtual bool SeekToEnd(FileHandle handle) = 0;
+  virtual bool SetLength(FileHandle handle, uint64_t length) = 0;
+
   virtual bool GetAttributes(const std::string& path, uint32_t* attributes) = 0;
   virtual bool SetAttributes(const std::string& path, uint32_t attributes) = 0;
   // The times of a file, directory or stream through an open handle.
