@@ -16,7 +16,11 @@ char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a
 bool SameApartFromWild(const std::string& sought, const std::string& found) {
   if (sought.size() != found.size()) return false;
   for (size_t i = 0; i < sought.size(); ++i) {
-    if (IsWild(static_cast<unsigned char>(sought[i]))) continue;
+    // A byte the code page could not carry stands for a non-ASCII one, never an ASCII one.
+    if (IsWild(static_cast<unsigned char>(sought[i]))) {
+      if (!IsWild(static_cast<unsigned char>(found[i]))) return false;
+      continue;
+    }
     if (UpperAscii(sought[i]) != UpperAscii(found[i])) return false;
   }
   return true;
