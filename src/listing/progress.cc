@@ -1,6 +1,7 @@
 #include "listing/progress.h"
 
 #include <cstdio>
+#include <string>
 
 #include "run/run.h"
 
@@ -12,9 +13,13 @@ int ShowProgress(Run& run, const std::string& bareName) {
 }
 
 void EraseProgress(Run& run, int written) {
-  for (const char c : {'\b', ' ', '\b'}) {
-    for (int i = 0; i < written; ++i) fputc(c, run.message);
-  }
+  if (written <= 0) return;
+  // One write: the message stream is unbuffered, and this runs for every file.
+  static std::string erase;
+  erase.assign(static_cast<size_t>(written), '\b');
+  erase.append(static_cast<size_t>(written), ' ');
+  erase.append(static_cast<size_t>(written), '\b');
+  fwrite(erase.data(), 1, erase.size(), run.message);
 }
 
 }  // namespace korven
