@@ -14,7 +14,6 @@ namespace korven {
 namespace {
 
 constexpr const char* kModule = "\\Work\\C70\\Lib70\\Crc_stuf7";
-constexpr size_t kReadBufferSize = 240000;
 constexpr size_t kChunk = 60000;
 constexpr uint64_t kEraseLimit = uint64_t{1} << 31;
 
@@ -45,9 +44,12 @@ bool LooksLikeSignature(const unsigned char* bytes) {
   return true;
 }
 
-unsigned char* ReadBuffer(Run& run) {
-  if (!run.readBuffer) run.readBuffer = std::make_unique<unsigned char[]>(kReadBufferSize);
-  return run.readBuffer.get();
+// The check's own buffer, made on first use and kept: the engine's read
+// buffer is sized for the engine, and this one holds 8 bytes more than a read.
+unsigned char* CheckBuffer() {
+  static std::unique_ptr<unsigned char[]> buffer;
+  if (!buffer) buffer = std::make_unique<unsigned char[]>(kSignatureSize + kChunk);
+  return buffer.get();
 }
 
 }  // namespace
@@ -74,7 +76,7 @@ bool VerifySignature(Run& run, const std::string& path) {
   }
   // One pass: the last 8 bytes read so far are held back at the front of the
   // buffer, so that they are kept out of the CRC and are the signature at the end.
-  unsigned char* buffer = ReadBuffer(run);
+  unsigned char* buffer = CheckBuffer();
   uint32_t reg = kCrcInitialRegister;
   size_t held = 0;
   int64_t got;
