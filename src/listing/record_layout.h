@@ -2,14 +2,32 @@
 #ifndef KORVEN_LISTING_RECORD_LAYOUT_H_
 #define KORVEN_LISTING_RECORD_LAYOUT_H_
 
+#include <cstdint>
 #include <string>
 
 namespace korven {
 
 struct Run;
+struct TimeBlock;
 
 // Title and dash lines, only on the console and without -v.
 void WriteHeader(Run& run, const std::string& firstPath);
+
+// The field writers, called in this order for file and stream records. Each
+// field is followed by the delimiter, the last one too.
+
+// The name left-aligned, padded and cut to the name width. A control
+// character shows as '?' so that a record stays one line.
+void WriteNameField(Run& run, const std::string& text);
+void WriteCrcField(Run& run, const char* crcText);
+void WriteSizeField(Run& run, int64_t size);
+// The time field(s) and the zone, when date and time are printed; their
+// characters are added to the accumulated record length.
+void WriteTimeFields(Run& run, const TimeBlock& times);
+// The 8.3 name (or the long name standing in for it), with -8.
+void WriteDosNameField(Run& run, const std::string& dosName);
+// The newline; counts the record and moves to a new disk when this one is full.
+void EndRecord(Run& run);
 
 }  // namespace korven
 

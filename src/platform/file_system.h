@@ -70,6 +70,15 @@ class FileSystem {
   virtual bool Seek(FileHandle handle, uint64_t offset) = 0;
   virtual void Close(FileHandle handle) = 0;
 
+  // Changing a file in place (the CRC-32 signature): a read-write open whose
+  // handle Read, Seek and Close also take. Both platforms provide them; a
+  // test double that never changes files may leave them as these refusals.
+  virtual FileHandle OpenForUpdate(const std::string& /*path*/) { return kInvalidHandle; }
+  // Bytes written, -1 on a write error.
+  virtual int64_t Write(FileHandle /*handle*/, const void* /*data*/, size_t /*count*/) { return -1; }
+  virtual bool SeekToEnd(FileHandle /*handle*/) { return false; }
+  virtual bool SetLength(FileHandle /*handle*/, uint64_t /*length*/) { return false; }
+
   virtual bool GetAttributes(const std::string& path, uint32_t* attributes) = 0;
   virtual bool SetAttributes(const std::string& path, uint32_t attributes) = 0;
   // The times of a file, directory or stream through an open handle.

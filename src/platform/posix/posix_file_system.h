@@ -31,6 +31,12 @@ class PosixFileSystem : public FileSystem {
   int VolumeType(const std::string& path) override;
   bool DiskFree(const std::string& path, uint64_t* freeBytes) override;
 
+  // Changing files in place for the signature: signature_io.cc.
+  FileHandle OpenForUpdate(const std::string& path) override;
+  int64_t Write(FileHandle handle, const void* data, size_t count) override;
+  bool SeekToEnd(FileHandle handle) override;
+  bool SetLength(FileHandle handle, uint64_t length) override;
+
  private:
   // Directories read lately, kept while they lie on the path being walked so
   // that one read serves the walk's "*.*" search and every file type.

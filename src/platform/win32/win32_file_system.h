@@ -30,6 +30,12 @@ class Win32FileSystem : public FileSystem {
   int VolumeType(const std::string& path) override;
   bool DiskFree(const std::string& path, uint64_t* freeBytes) override;
 
+  // Changing files in place for the signature: signature_io.cc.
+  FileHandle OpenForUpdate(const std::string& path) override;
+  int64_t Write(FileHandle handle, const void* data, size_t count) override;
+  bool SeekToEnd(FileHandle handle) override;
+  bool SetLength(FileHandle handle, uint64_t length) override;
+
  private:
   // The runtime library's low-level open with `flags`. The handle is the
   // descriptor's operating-system handle, so Read and Seek treat every handle

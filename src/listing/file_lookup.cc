@@ -1,0 +1,55 @@
+#include "listing/file_lookup.h"
+
+#include <vector>
+
+#include "run/run.h"
+
+namespace korven {
+
+namespace {
+
+bool IsWild(unsigned char c) { return c >= 0x80; }
+
+char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// Win32 names compare without regard to ASCII case, as the search did.
+bool SameApartFromWild(const std::string& sought, const std::string& found) {
+  if (sought.size() != found.size()) return false;
+  for (size_t i = 0; i < sought.size(); ++i) {
+    // A byte the code page could not carry stands for a non-ASCII one, never an ASCII one.
+    if (IsWild(static_cast<unsigned char>(sought[i]))) {
+      if (!IsWild(static_cast<unsigned char>(found[i]))) return false;
+      continue;
+    }
+    if (UpperAscii(sought[i]) != UpperAscii(found[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool LookUpFile(Run& run, const std::string& dir, const std::string& name, FindEntry* entry) {
+  if (run.fs.LookUp(dir + name, entry)) return true;
+
+  std::string pattern = name;
+  bool hasWild = false;
+  for (char& c : pattern) {
+    if (IsWild(static_cast<unsigned char>(c))) {
+      c = '?';
+      hasWild = true;
+    }
+  }
+  if (!hasWild) return false;
+
+  std::vector<FindEntry> found;
+  if (!run.fs.FindFiles(dir, pattern, &found)) return false;
+  for (FindEntry& candidate : found) {
+    if (SameApartFromWild(name, candidate.name)) {
+      *entry = std::move(candidate);
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace korven

@@ -1,0 +1,432 @@
+#include "listing/file_processor.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+#include "listing/test_run.h"
+#include "platform/posix/posix_file_system.h"
+
+namespace korven {
+namespace {
+
+uint64_t FileTimeOf(int year, int month, int day, int hour, int minute, int second) {
+  return EpochToFileTime(UtcSeconds(year, month, day, hour, minute, second));
+}
+
+std::string Upper(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+std::string Padded(const std::string& text, size_t width) {
+  return text + std::string(width > text.size() ? width - text.size() : 0, ' ');
+}
+
+// "123456789" (CRC-32 CBF43926), written 03/06/2008 22:30:15, accessed
+// 23:00:00 and created 01/01/2001 07:00:01, local time UTC - 5 hours.
+struct Fixture {
+  TestRun t;
+  TempDir dir;
+  FindEntry entry;
+
+  Fixture() {
+    dir.Write("a.txt", "123456789");
+    entry.name = "a.txt";
+    entry.size = 9;
+    entry.attributes = kAttrArchive;
+    entry.times.write = FileTimeOf(2008, 3, 7, 3, 30, 15);
+    entry.times.access = FileTimeOf(2008, 3, 7, 4, 0, 0);
+    entry.times.creation = FileTimeOf(2001, 1, 1, 12, 0, 1);
+  }
+  std::string UpperPath() const { return Upper(dir.Path() + entry.name); }
+  std::string Process() {
+    ProcessFile(t.run, dir.Path(), entry);
+    return t.Listing();
+  }
+};
+
+struct LayoutCase {
+  const char* what;
+  std::function<void(korven::Run&)> set;
+  const char* rest;  // the record after the name field and its delimiter
+};
+
+TEST(FileProcessor, RecordLayouts) {
+  const LayoutCase cases[] = {
+      {"defaults", [](korven::Run&) {}, "CBF43926           9 03/06/2008 22:30w EST \n"},
+      {"-t3",
+       [](korven::Run& r) {
+         r.settings.timeKind = '3';
+         r.settings.allThreeTimes = 1;
+       },
+       "CBF43926           9 01/01/2001 07:00:01c 03/06/2008 22:30:15w 03/06/2008 23:00:00a EST \n"},
+      {"-T", [](korven::Run& r) { r.settings.sortableDate = 1; }, "CBF43926           9 2008/03/06 22:30w EST \n"},
+      {"-T3",
+       [](korven::Run& r) {
+         r.settings.sortableDate = 1;
+         r.settings.timeKind = '3';
+       },
+       "CBF43926           9 2001/01/01 07:00:01c 2008/03/06 22:30:15w 2008/03/06 23:00:00a EST \n"},
+      {"-tW", [](korven::Run& r) { r.settings.printSeconds = 1; }, "CBF43926           9 03/06/2008 22:30:15w EST \n"},
+      {"-ta", [](korven::Run& r) { r.settings.timeKind = 'a'; }, "CBF43926           9 03/06/2008 23:00a EST \n"},
+      {"-tc", [](korven::Run& r) { r.settings.timeKind = 'c'; }, "CBF43926           9 01/01/2001 07:00c EST \n"},
+      {"-Z", [](korven::Run& r) { r.settings.zuluTime = 1; }, "CBF43926           9 03/07/2008 03:30w GMT \n"},
+      {"-m", [](korven::Run& r) { r.settings.printDateTime = 0; }, "CBF43926           9 \n"},
+      {"-t0", [](korven::Run& r) { r.settings.timeKind = '0'; }, "CBF43926           9 \n"},
+      {"-8", [](korven::Run& r) { r.settings.print83Name = 1; },
+       "CBF43926           9 03/06/2008 22:30w EST  a.txt           \n"},
+      {"-D 4", [](korven::Run& r) { r.values.displacement = 4; }, "131DA070           9 03/06/2008 22:30w EST \n"},
+  };
+  for (const LayoutCase& c : cases) {
+    Fixture f;
+    c.set(f.t.run);
+    EXPECT_EQ(f.Process(), Padded(f.UpperPath(), 35) + " " + c.rest) << c.what;
+  }
+}
+
+TEST(FileProcessor, DelimiterFollowsEveryFieldAndTheSizeKeepsItsBlank) {
+  Fixture f;
+  f.t.run.values.delimiterChar = ',';
+  f.t.run.settings.print83Name = 1;
+  EXPECT_EQ(f.Process(),
+            Padded(f.UpperPath(), 35) + ",CBF43926,          9,03/06/2008,22:30w,EST, a.txt          ,\n");
+}
+
+TEST(FileProcessor, ElevenDigitSizesPrintInFull) {
+  Fixture f;
+  f.entry.size = 12345678901;
+  EXPECT_EQ(f.Process(), Padded(f.UpperPath(), 35) + " CBF43926   12345678901 03/06/2008 22:30w EST \n");
+  EXPECT_EQ(f.t.run.counters.listedBytes, 12345678901);
+}
+
+TEST(FileProcessor, ZeroFileTimePrintsAsTheFirstOf1980) {
+  Fixture f;
+  f.entry.times = FileTimes{};
+  EXPECT_EQ(f.Process(), Padded(f.UpperPath(), 35) + " CBF43926           9 00/00/1980 00:00w EST \n");
+}
+
+TEST(FileProcessor, NameOnlyShowsTheBareNameWithoutRecursionAndThePathWithIt) {
+  Fixture f;
+  f.t.run.settings.nameOnly = 1;
+  EXPECT_EQ(f.Process().substr(0, 36), Padded("a.txt", 35) + " ");
+  Fixture g;
+  g.t.run.settings.nameOnly = 1;
+  g.t.run.settings.recurse = 1;
+  EXPECT_EQ(g.Process().substr(0, 36), Padded(g.UpperPath(), 35) + " ");
+}
+
+TEST(FileProcessor, PathNameOnlyIsTheNameFieldAndANewline) {
+  Fixture f;
+  f.t.run.settings.pathNameOnly = 1;
+  f.t.run.settings.resetTimes = 1;
+  EXPECT_EQ(f.Process(), Padded(f.UpperPath(), 35) + " \n");
+  EXPECT_EQ(f.t.run.counters.lineCount, 0);
+  EXPECT_EQ(f.t.run.counters.listedFiles, 1);
+}
+
+TEST(FileProcessor, NameWidthsAndFitting) {
+  {
+    Fixture f;  // -w 10: the standard form
+    f.t.run.settings.nameWidth = 10;
+    f.t.run.values.nameWidthLevel = 2;
+    EXPECT_EQ(f.Process().substr(0, 20), "/.../A.TXT CBF43926 ");
+  }
+  {
+    Fixture f;  // -W 30: the tail-preserving form
+    f.t.run.settings.nameWidth = 30;
+    f.t.run.values.nameWidthLevel = 3;
+    const std::string path = f.UpperPath();
+    EXPECT_EQ(f.Process().substr(0, 31), path.substr(0, 21) + ".../A.TXT ");
+  }
+  {
+    Fixture f;  // variable width: the whole path, whatever its length
+    f.t.run.settings.variableWidth = 1;
+    f.t.run.settings.nameWidth = 10;
+    f.t.run.values.delimiterChar = '|';
+    EXPECT_EQ(f.Process().substr(0, f.UpperPath().size() + 10), f.UpperPath() + "|CBF43926|");
+  }
+}
+
+TEST(FileProcessor, NameLongerThanTheFieldIsCutToExactlyItsWidth) {
+  Fixture f;
+  f.entry.name = std::string(50, 'n') + ".txt";
+  f.dir.Write(f.entry.name, "123456789");
+  const std::string record = f.Process();
+  EXPECT_EQ(record.substr(0, 36), Padded("/.../" + Upper(f.entry.name), 0).substr(0, 35) + " ");
+  EXPECT_EQ(record.substr(36, 9), "CBF43926 ");
+}
+
+TEST(FileProcessor, ControlCharactersInANameShowAsQuestionMarks) {
+  Fixture f;
+  f.entry.name = "a\nb.txt";
+  f.dir.Write(f.entry.name, "123456789");
+  EXPECT_EQ(f.Process(), Padded(Upper(f.dir.Path()) + "A?B.TXT", 35) + " CBF43926           9 03/06/2008 22:30w EST \n");
+}
+
+TEST(FileProcessor, SizeFilterBoundsAreInclusive) {
+  struct Case {
+    bool greaterOn;
+    int32_t greater;
+    bool lessOn;
+    int32_t less;
+    bool listed;
+  };
+  const Case cases[] = {
+      {true, 9, false, 0, true},   {true, 10, false, 0, false}, {true, -5, false, 0, true},
+      {false, 0, true, 9, true},   {false, 0, true, 8, false},  {true, 9, true, 9, true},
+  };
+  for (const Case& c : cases) {
+    Fixture f;
+    f.t.run.settings.sizeGreaterOn = c.greaterOn;
+    f.t.run.values.sizeGreater = c.greater;
+    f.t.run.settings.sizeLessOn = c.lessOn;
+    f.t.run.values.sizeLess = c.less;
+    EXPECT_EQ(!f.Process().empty(), c.listed) << c.greater << " " << c.less;
+    EXPECT_EQ(f.t.run.counters.listedFiles, c.listed ? 1 : 0);
+  }
+}
+
+TEST(FileProcessor, AgeFilterCountsCalendarDays) {
+  // Now: 03/07/2008 09:05 local.
+  struct Case {
+    int day;  // local noon of this March 2008 day
+    int olderDays;
+    int newerDays;
+    bool listed;
+  };
+  const Case cases[] = {
+      {6, 0, 3, true},   // -l 3: yesterday passes
+      {4, 0, 3, false},  // three calendar days ago does not
+      {5, 0, 3, true},
+      {7, 1, 8000, false},  // -g 1: today is too new
+      {4, 3, 8000, true},
+  };
+  for (const Case& c : cases) {
+    Fixture f;
+    f.t.run.settings.dateFilterOn = 1;
+    f.t.run.settings.newerThanOn = c.newerDays != 8000;
+    f.t.run.settings.olderThanOn = c.olderDays != 0;
+    f.t.run.values.olderDays = c.olderDays;
+    f.t.run.values.newerDays = c.newerDays;
+    f.entry.times.write = FileTimeOf(2008, 3, c.day, 17, 0, 0);
+    EXPECT_EQ(!f.Process().empty(), c.listed) << c.day;
+  }
+}
+
+TEST(FileProcessor, DateBoundsWithLettersSelectByThoseTimesExclusively) {
+  const uint64_t bound = FileTimeOf(2008, 3, 1, 5, 0, 0);
+  struct Case {
+    const char* letters;
+    uint64_t access;
+    bool listed;
+  };
+  const Case cases[] = {
+      {"a", FileTimeOf(2008, 3, 7, 4, 0, 0), true},   // accessed after the bound
+      {"w", FileTimeOf(2008, 3, 7, 4, 0, 0), false},  // written long before it
+      {"wa", FileTimeOf(2008, 3, 7, 4, 0, 0), true},
+      {"a", bound, false},                           // the bound itself is outside
+      {"a", bound + 1, true},
+  };
+  for (const Case& c : cases) {
+    Fixture f;
+    f.t.run.settings.dateFilterOn = 1;
+    f.t.run.settings.newerThanOn = 1;
+    f.t.run.values.newerThanTime = bound;
+    f.t.run.values.dateLetters = c.letters;
+    f.entry.times.write = FileTimeOf(2000, 1, 1, 0, 0, 0);
+    f.entry.times.access = c.access;
+    EXPECT_EQ(!f.Process().empty(), c.listed) << c.letters;
+  }
+  Fixture upper;  // the upper bound is exclusive too
+  upper.t.run.settings.dateFilterOn = 1;
+  upper.t.run.settings.olderThanOn = 1;
+  upper.t.run.values.dateLetters = "w";
+  upper.t.run.values.olderThanTime = upper.entry.times.write;
+  EXPECT_TRUE(upper.Process().empty());
+}
+
+TEST(FileProcessor, SummaryCountsEqualTheFilesListed) {
+  Fixture f;
+  f.t.run.settings.sizeLessOn = 1;
+  f.t.run.values.sizeLess = 100;
+  f.dir.Write("b.txt", "abc");
+  f.dir.Write("c.txt", std::string(200, 'c'));
+  FindEntry b = f.entry;
+  b.name = "b.txt";
+  b.size = 3;
+  FindEntry c = f.entry;
+  c.name = "c.txt";
+  c.size = 200;
+  for (const FindEntry* e : {&f.entry, &b, &c}) ProcessFile(f.t.run, f.dir.Path(), *e);
+  const std::string listing = f.t.Listing();
+  EXPECT_EQ(std::count(listing.begin(), listing.end(), '\n'), 2);
+  EXPECT_EQ(f.t.run.counters.listedFiles, 2);
+  EXPECT_EQ(f.t.run.counters.listedBytes, 12);
+  EXPECT_EQ(f.t.run.counters.lineCount, 2);
+}
+
+TEST(FileProcessor, AccumulatedRecordLengthGrowsByTheTimeAndZoneFields) {
+  Fixture f;
+  f.t.run.counters.accumulatedRecordLength = 82;
+  f.Process();
+  EXPECT_EQ(f.t.run.counters.accumulatedRecordLength, 82 + 22);  // "03/06/2008 22:30w EST "
+  Fixture g;
+  g.t.run.settings.timeKind = '3';
+  g.Process();
+  EXPECT_EQ(g.t.run.counters.accumulatedRecordLength, 3 * 21 + 4);
+}
+
+TEST(FileProcessor, ProgressShowsTheNameOnlyWhenListingToAFile) {
+  Fixture f;
+  f.Process();
+  EXPECT_EQ(f.t.Messages(), "");
+  Fixture g;
+  g.t.run.settings.outputMode = 1;
+  g.Process();
+  EXPECT_EQ(g.t.Messages(), " a.txt\b\b\b\b\b\b      \b\b\b\b\b\b");
+  Fixture h;
+  h.t.run.settings.outputMode = 1;
+  h.t.run.settings.progressOff = 1;
+  h.Process();
+  EXPECT_EQ(h.t.Messages(), "");
+}
+
+TEST(FileProcessor, UnreadableFileIsListedWithCrcError) {
+  Fixture f;
+  f.entry.name = "gone.txt";
+  EXPECT_EQ(f.Process(), Padded(Upper(f.dir.Path()) + "GONE.TXT", 35) + " CRCERROR           9 03/06/2008 22:30w EST \n");
+}
+
+struct stat StatOf(const std::string& path) {
+  struct stat st;
+  EXPECT_EQ(stat(path.c_str(), &st), 0);
+  return st;
+}
+
+TEST(FileProcessor, ResetGivesBackAccessAndWriteTimesAlsoOnAReadOnlyFile) {
+  for (const bool readOnly : {false, true}) {
+    Fixture f;
+    const std::string path = f.dir.Path() + "a.txt";
+    f.entry.times.access = EpochToFileTime(1100000000);
+    f.entry.times.write = EpochToFileTime(1000000000);
+    if (readOnly) {
+      ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+      f.entry.attributes |= kAttrReadOnly;
+    }
+    struct timespec later[2] = {{1600000000, 0}, {1600000000, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), later, 0), 0);
+    f.t.run.settings.resetTimes = 1;
+    f.Process();
+    struct stat st = StatOf(path);
+    EXPECT_EQ(st.st_atime, 1100000000);
+    EXPECT_EQ(st.st_mtime, 1000000000);
+    EXPECT_EQ((st.st_mode & S_IWUSR) == 0, readOnly);
+  }
+}
+
+TEST(FileProcessor, FailedResetIsReportedOnTheMessageStreamAndInTheAccountingFile) {
+  Fixture f;
+  f.entry.name = "gone.txt";
+  f.t.run.settings.resetTimes = 1;
+  FILE* accounting = tmpfile();
+  f.t.run.accounting = accounting;
+  f.Process();
+  const std::string message = "\nCan't reset filetime for " + f.dir.Path() + "gone.txt\n";
+  EXPECT_EQ(f.t.Messages(), message);
+  EXPECT_EQ(ReadAll(accounting), message);
+  fclose(accounting);
+}
+
+TEST(FileProcessor, CreateThenVerifyInOneRun) {
+  Fixture f;
+  f.t.run.settings.createSignature = 1;
+  f.t.run.settings.verifySignature = 1;
+  EXPECT_EQ(f.Process(), Padded(f.UpperPath(), 35) + " CBF43926           9 03/06/2008 22:30w EST \n");
+  EXPECT_EQ(f.dir.Read("a.txt"), "123456789CBF43926");
+  EXPECT_EQ(f.t.run.counters.failedChecks, 0);
+}
+
+TEST(FileProcessor, SignatureCoversTheWholeFileWhateverTheStartOffset) {
+  Fixture f;
+  f.t.run.settings.createSignature = 1;
+  f.t.run.values.displacement = 4;
+  f.Process();
+  EXPECT_EQ(f.dir.Read("a.txt"), "123456789CBF43926");
+}
+
+TEST(FileProcessor, FailedVerificationEndsTheRecordWithANewlineAndIsCounted) {
+  Fixture f;
+  f.t.run.settings.verifySignature = 1;
+  f.t.run.settings.eraseSignature = 1;
+  EXPECT_EQ(f.Process(), Padded(f.UpperPath(), 35) + " CBF43926 \n");
+  EXPECT_EQ(f.t.Messages(), "Incorrect CRC\n");
+  EXPECT_EQ(f.t.run.counters.failedChecks, 1);
+  EXPECT_EQ(f.t.run.counters.listedFiles, 1);
+  EXPECT_EQ(f.dir.Read("a.txt"), "123456789");  // -E is not applied after a failed check
+}
+
+TEST(FileProcessor, EraseCutsTheSignatureAndKeepsTheFileReadOnly) {
+  Fixture f;
+  const std::string path = f.dir.Write("a.txt", "123456789CBF43926");
+  ASSERT_EQ(chmod(path.c_str(), 0644), 0);
+  f.entry.size = 17;
+  f.t.run.settings.eraseSignature = 1;
+  f.Process();
+  EXPECT_EQ(f.dir.Read("a.txt"), "123456789");
+}
+
+// Finds nothing by its exact name, as Win32 does for a name whose bytes the
+// code page can't carry, and answers the '?' search from a fixed list.
+class NoExactNames : public PosixFileSystem {
+ public:
+  std::vector<FindEntry> entries;
+  std::string patternAsked;
+  bool LookUp(const std::string&, FindEntry*) override { return false; }
+  bool FindFiles(const std::string&, const std::string& pattern, std::vector<FindEntry>* found) override {
+    patternAsked = pattern;
+    *found = entries;
+    return !entries.empty();
+  }
+};
+
+TEST(FileProcessor, NameWithBytesAboveAsciiIsFoundThroughTheQuestionMarkPattern) {
+  NoExactNames fs;
+  FakeSystem sys;
+  sys.utcOffsetMinutes = -300;
+  sys.zoneName = "EST";
+  korven::Run run(fs, sys);
+  ApplyEnvironmentDefaults(run);
+  ApplyBuiltInDefaults(run);
+  run.listing = tmpfile();
+  TempDir dir;
+  const std::string name = "caf\xe9.txt";
+  dir.Write(name, "123456789");
+  FindEntry other;
+  other.name = "cafe.txt";  // differs in an ASCII byte: another file
+  FindEntry right;
+  right.name = name;
+  right.size = 9;
+  fs.entries = {other, right};
+
+  ProcessFile(run, dir.Path(), name);
+  EXPECT_EQ(fs.patternAsked, "caf?.txt");
+  const std::string listing = ReadAll(run.listing);
+  EXPECT_EQ(listing.substr(0, 45), Padded(Upper(dir.Path()) + "CAF\xe9.TXT", 35) + " CBF43926 ");
+
+  fs.entries = {other};
+  ProcessFile(run, dir.Path(), name);
+  EXPECT_EQ(ReadAll(run.listing), listing);  // skipped silently
+  EXPECT_EQ(run.counters.listedFiles, 1);
+  fclose(run.listing);
+}
+
+}  // namespace
+}  // namespace korven

@@ -1,0 +1,88 @@
+#include "listing/file_times.h"
+
+#include "listing/file_lookup.h"
+#include "platform/path.h"
+#include "run/run.h"
+
+namespace korven {
+
+namespace {
+
+// One time broken down; a zero time (year 1601, or 1600 west of UTC in local
+// time) and one that can't be converted show as 00/00/1980 00:00.
+bool ConvertOne(Run& run, uint64_t fileTime, bool zulu, CivilTime* out) {
+  CivilTime t;
+  bool converted = run.sys.BreakDownFileTime(fileTime, zulu, &t);
+  if (!converted || t.year <= 1601) {
+    *out = CivilTime{};
+    out->year = 1980;
+    return converted;
+  }
+  if (t.hour > 24) t.hour = t.minute = t.second = 0;
+  *out = t;
+  return true;
+}
+
+// Days from 1970-01-01 of a proleptic Gregorian date.
+long DaysFromCivil(long year, int month, int day) {
+  year -= month <= 2;
+  const long era = (year >= 0 ? year : year - 399) / 400;
+  const long yearOfEra = year - era * 400;
+  const long dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  return era * 146097 + dayOfEra - 719468;
+}
+
+}  // namespace
+
+bool ConvertTimes(Run& run, const FileTimes& times, TimeBlock* block, bool zulu) {
+  block->raw = times;
+  bool write = ConvertOne(run, times.write, zulu, &block->write);
+  bool access = ConvertOne(run, times.access, zulu, &block->access);
+  bool creation = ConvertOne(run, times.creation, zulu, &block->creation);
+  return write || access || creation;
+}
+
+bool TimesByHandle(Run& run, const std::string& path, TimeBlock* block, bool zulu) {
+  FileTimes times;
+  if (!run.fs.TimesByHandle(path, &times)) return false;
+  ConvertTimes(run, times, block, zulu);
+  return true;
+}
+
+bool FindTimes(Run& run, const std::string& path, TimeBlock* block, bool zulu) {
+  size_t split = path.rfind(kPathSeparator);
+  split = split == std::string::npos ? 0 : split + 1;
+  FindEntry entry;
+  if (!LookUpFile(run, path.substr(0, split), path.substr(split), &entry)) return false;
+  ConvertTimes(run, entry.times, block, zulu);
+  return true;
+}
+
+long DayNumber(int year, int month, int day) {
+  if (month < 1 || month > 12 || day < 1 || day > 31) return 0;
+  return DaysFromCivil(year, month, day) - DaysFromCivil(1900, 1, 1) + 1;
+}
+
+long AgeInDays(Run& run, const FileTimes& times, int timeLetter) {
+  CivilTime today;
+  run.sys.BreakDownFileTime(EpochToFileTime(run.sys.Now()), false, &today);
+  uint64_t fileTime = times.write;
+  if (timeLetter == 'a' || timeLetter == 'A') fileTime = times.access;
+  if (timeLetter == 'c' || timeLetter == 'C') fileTime = times.creation;
+  CivilTime date;
+  ConvertOne(run, fileTime, false, &date);
+  return DayNumber(today.year, today.month, today.day) - DayNumber(date.year, date.month, date.day);
+}
+
+bool RestoreTimes(Run& run, const std::string& path, const FileTimes& times) {
+  constexpr uint32_t kProtected = kAttrReadOnly | kAttrSystem;
+  uint32_t attributes = 0;
+  const bool unprotect = run.fs.GetAttributes(path, &attributes) && (attributes & kProtected) != 0;
+  if (unprotect) run.fs.SetAttributes(path, attributes & ~kProtected);
+  const bool restored = run.fs.SetTimes(path, times);
+  if (unprotect) run.fs.SetAttributes(path, attributes);
+  return restored;
+}
+
+}  // namespace korven

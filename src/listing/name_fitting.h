@@ -1,0 +1,22 @@
+// Shortens a path to the width of the name field so that its end stays visible.
+#ifndef KORVEN_LISTING_NAME_FITTING_H_
+#define KORVEN_LISTING_NAME_FITTING_H_
+
+#include <string>
+
+namespace korven {
+
+// Standard form: the path's beginning, "...", and the last directories and
+// the name. Paths no longer than `width`, and any path when `width` is 7 or
+// less, come back unchanged. The result lives in a buffer owned by this form,
+// valid until its next call; it is also copied to `copyTo` when given.
+const std::string& FitStandard(const std::string& path, int width, std::string* copyTo = nullptr);
+
+// Tail-preserving form: the path's first characters, "...", and the name;
+// exactly `width` characters. Unchanged when `width` is 10 or less or the
+// path fits. Same buffer rules as FitStandard.
+const std::string& FitTail(const std::string& path, int width, std::string* copyTo = nullptr);
+
+}  // namespace korven
+
+#endif  // KORVEN_LISTING_NAME_FITTING_H_

@@ -1,0 +1,95 @@
+#include "listing/record_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "listing/file_times.h"
+#include "listing/test_run.h"
+
+namespace korven {
+namespace {
+
+std::string Blanks(int n) { return std::string(static_cast<size_t>(n), ' '); }
+std::string Dashes(int n) { return std::string(static_cast<size_t>(n), '-') + "\n"; }
+
+TEST(RecordLayout, HeaderTitleAndDashLine) {
+  const std::string sizeDate = "    Size      Date       Time\n";
+  struct Case {
+    const char* what;
+    std::function<void(korven::Run&)> set;
+    std::string title;
+    std::string dashes;
+  };
+  const Case cases[] = {
+      {"defaults", [](korven::Run&) {}, Blanks(13) + "  FILE: " + Blanks(15) + " CRC-32 " + sizeDate, Dashes(73)},
+      {"-w 20",
+       [](korven::Run& r) { r.settings.nameWidth = 20; },
+       Blanks(6) + "  FILE: " + Blanks(8) + " CRC-32 " + sizeDate, Dashes(59)},
+      {"-tW: three characters narrower",
+       [](korven::Run& r) { r.settings.printSeconds = 1; },
+       Blanks(12) + "  FILE: " + Blanks(14) + " CRC-32 " + sizeDate, Dashes(71)},
+      {"-n",
+       [](korven::Run& r) { r.settings.nameOnly = 1; },
+       Blanks(14) + "  FILE:" + Blanks(14) + " CRC-32 " + sizeDate, Dashes(72)},
+      {"-m",
+       [](korven::Run& r) { r.settings.printDateTime = 0; },
+       Blanks(13) + "  FILE: " + Blanks(15) + " CRC-32 " + "    Size      \n", Dashes(58)},
+      {"-N",
+       [](korven::Run& r) { r.settings.pathNameOnly = 1; },
+       Blanks(14) + "  FILE: \n", Dashes(35)},
+      {"-w 200: at most 78 dashes",
+       [](korven::Run& r) { r.settings.nameWidth = 200; },
+       Blanks(96) + "  FILE: " + Blanks(98) + " CRC-32 " + sizeDate, Dashes(78)},
+  };
+  for (const Case& c : cases) {
+    TestRun t;
+    c.set(t.run);
+    WriteHeader(t.run, "/some/path/");
+    EXPECT_EQ(t.Listing(), c.title) << c.what;
+    EXPECT_EQ(t.Messages(), c.dashes) << c.what;
+  }
+}
+
+TEST(RecordLayout, SecondsNarrowTheNameFieldAndRecordLength) {
+  TestRun t;
+  t.run.settings.printSeconds = 1;
+  WriteHeader(t.run, "/");
+  EXPECT_EQ(t.run.settings.nameWidth, 32);
+  EXPECT_EQ(t.run.values.recordLength, 79);
+}
+
+TEST(RecordLayout, NoHeaderForAnOutputFileOrWithQuietLevel) {
+  for (int mode : {1, -1}) {
+    TestRun t;
+    t.run.settings.outputMode = mode;
+    t.run.settings.printSeconds = 1;
+    WriteHeader(t.run, "/");
+    EXPECT_EQ(t.Listing() + t.Messages(), "");
+    EXPECT_EQ(t.run.settings.nameWidth, 35);
+  }
+  TestRun quiet;
+  quiet.run.settings.quietLevel = 1;
+  WriteHeader(quiet.run, "/");
+  EXPECT_EQ(quiet.Listing() + quiet.Messages(), "");
+}
+
+TEST(RecordLayout, FieldWritersShareTheDelimiter) {
+  TestRun t;
+  t.run.values.delimiterChar = ';';
+  t.run.settings.nameWidth = 6;
+  t.run.settings.print83Name = 1;
+  TimeBlock times;
+  ConvertTimes(t.run, FileTimes{}, &times, false);
+  WriteNameField(t.run, "name-longer");
+  WriteCrcField(t.run, "0000ABCD");
+  WriteSizeField(t.run, 0);
+  WriteTimeFields(t.run, times);
+  WriteDosNameField(t.run, "");  // stream records: 16 blanks in its place
+  EndRecord(t.run);
+  EXPECT_EQ(t.Listing(), "name-l;0000ABCD;          0;00/00/1980;00:00w;EST;" + Blanks(16) + ";\n");
+  EXPECT_EQ(t.run.counters.lineCount, 1);
+}
+
+}  // namespace
+}  // namespace korven
