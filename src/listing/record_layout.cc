@@ -135,9 +135,7 @@ void WriteDosNameField(Run& run, const std::string& dosName) {
 void EndRecord(Run& run) {
   fputc('\n', run.listing);
   ++run.counters.lineCount;
-  if (run.counters.recordsPerDisk > 0 && run.counters.lineCount >= run.counters.recordsPerDisk) {
-    ContinueOnNewDisk(run);
-  }
+  if (OutputDiskFull(run)) ContinueOnNewDisk(run);
 }
 
 }  // namespace korven

@@ -25,6 +25,7 @@ std::string ReadFile(const std::string& path) {
 TEST(AccountingTest, EchoQuotesOnlyALonePipe) {
   FakeSystem sys;
   korven::Run run(RealFileSystem(), sys);
+  run.startTime = sys.now;
   std::string path = ::testing::TempDir() + "korven_accounting_echo.log";
   remove(path.c_str());
   ASSERT_TRUE(OpenAccountingFile(run, path));
