@@ -17,8 +17,9 @@ namespace {
 
 // Each kernel entry is flattened so that the traits' intrinsics land inside a
 // function compiled for the instructions it checked for at start-up. The
-// generic routine below is never emitted on its own, so the warning about
-// passing wide vectors without AVX enabled does not apply to it.
+// generic routine below is always inlined there, also in unoptimised builds,
+// so wide vectors never cross a call between code of different targets and
+// the warning about passing them without AVX enabled does not apply.
 #pragma GCC diagnostic ignored "-Wpsabi"
 #define KORVEN_TARGET_PCLMUL "pclmul,sse4.1"
 #define KORVEN_TARGET_AVX2 "pclmul,sse4.1,avx2,vpclmulqdq"
@@ -115,7 +116,7 @@ constexpr std::array<CrcFoldPair, kCount - 1> GatherDistances() {
 // gathered into one vector, its 128-bit lanes into one, and the 16 bytes of
 // that block and the last few bytes of data go through the table.
 template <class V, size_t kAccumulators>
-inline uint32_t Fold(uint32_t reg, const unsigned char* p, size_t n) {
+__attribute__((always_inline)) inline uint32_t Fold(uint32_t reg, const unsigned char* p, size_t n) {
   using T = typename V::T;
   constexpr size_t kStride = kAccumulators * V::kBytes;
   constexpr CrcFoldPair kStrideDistance = CrcFoldDistance(kStride * 8);
@@ -172,7 +173,7 @@ inline uint32_t Fold(uint32_t reg, const unsigned char* p, size_t n) {
 // Eight accumulators where the input allows; short inputs take one 128-bit
 // lane, the shortest the table alone.
 template <class V>
-inline uint32_t FoldAny(uint32_t reg, const unsigned char* p, size_t n) {
+__attribute__((always_inline)) inline uint32_t FoldAny(uint32_t reg, const unsigned char* p, size_t n) {
   if (n >= 8 * V::kBytes) return Fold<V, 8>(reg, p, n);
   if (n >= 16) return Fold<Vector128, 1>(reg, p, n);
   return CrcUpdateSlice16(reg, p, n);
