@@ -324,6 +324,12 @@ RunResult RunKorvenInterrupted(const std::vector<std::string>& args, const std::
   return RunProgram(args, cwd, {}, "", after);
 }
 
+std::string ReadFileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return WithoutCarriageReturns(text);
+}
+
 std::string HostPath(const std::string& path) {
   if (!UnderWine()) return path;
   std::string result = path.starts_with("/") ? "Z:" + path : path;

@@ -62,6 +62,9 @@ RunResult RunKorven(const std::vector<std::string>& args, const std::string& cwd
 RunResult RunKorvenInterrupted(const std::vector<std::string>& args, const std::string& cwd,
                                std::chrono::milliseconds after);
 
+// The text of a file the program wrote, line ends as LF (the Win32 program writes CRLF).
+std::string ReadFileText(const std::string& path);
+
 // A path as the program's platform spells it: unchanged natively; under Wine
 // with backslashes, and an absolute path on drive Z: ("Z:\tmp\x").
 std::string HostPath(const std::string& path);

@@ -13,18 +13,6 @@
 namespace korven::e2e {
 namespace {
 
-// The file's text with line ends as LF (the Win32 program writes CRLF).
-std::string ReadListing(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  std::string lf;
-  for (char c : text.str()) {
-    if (c != '\r') lf += c;
-  }
-  return lf;
-}
-
 size_t Count(const std::string& text, const std::string& part) {
   size_t count = 0;
   for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
@@ -37,7 +25,7 @@ TEST(OutputFile, HoldsTheRecordsAndTheSummary) {
   std::string output = tree.Path("out.txt");
   RunResult result = RunKorven({HostPath(tree.Path("data")), "-o", HostPath(output)}, tree.Root());
   EXPECT_EQ(result.status, 0) << result.err;
-  std::string text = ReadListing(output);
+  std::string text = ReadFileText(output);
   EXPECT_NE(text.find(ListedName(tree.Path("data/a.txt"))), std::string::npos) << text;
   EXPECT_NE(text.find("\n  1 directory, 1 files, 5 bytes: \n  Elapsed: "), std::string::npos)
       << text;
@@ -59,7 +47,7 @@ TEST(OutputFile, IsReplacedUnlessAppendedTo) {
   RunResult upperO = RunKorven({HostPath(tree.Path("data")), "-O", HostPath(output)}, tree.Root());
   EXPECT_EQ(upperO.status, 0) << upperO.err;
   // The second run replaced the first; -a and -O each added one listing.
-  EXPECT_EQ(Count(ReadListing(output), "Elapsed:"), 3u);
+  EXPECT_EQ(Count(ReadFileText(output), "Elapsed:"), 3u);
 }
 
 TEST(OutputFile, AppendWithoutOutputFileIsAnOptionError) {
@@ -133,7 +121,7 @@ TEST(OutputFileSort, UppercaseSizeKeyPutsTheBiggestFirst) {
       RunKorven({HostPath(tree.Path("data")), "-o", HostPath(output), "-YS"}, tree.Root());
   EXPECT_EQ(result.status, 0) << result.err;
   EXPECT_NE(result.err.find("\n\nSORTING OUTPUT\n\n\n"), std::string::npos) << result.err;
-  std::string text = ReadListing(output);
+  std::string text = ReadFileText(output);
   size_t big = text.find(ListedName(tree.Path("data/big.bin")));
   size_t mid = text.find(ListedName(tree.Path("data/mid.bin")));
   size_t small = text.find(ListedName(tree.Path("data/small.bin")));

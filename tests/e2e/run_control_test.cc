@@ -4,25 +4,11 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <fstream>
-#include <sstream>
 
 #include "harness.h"
 
 namespace korven::e2e {
 namespace {
-
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  std::string s = text.str();
-  std::string lf;
-  for (char c : s) {
-    if (c != '\r') lf += c;
-  }
-  return lf;
-}
 
 TEST(RunControl, SilentOnSuppressesTheSummaryOnTheMessageStream) {
   TempTree tree;
@@ -46,7 +32,7 @@ TEST(RunControl, AccountingFileGetsEchoHeaderAndSummary) {
   EXPECT_EQ(result.status, 0) << result.err;
   result = RunKorven({HostPath(tree.Path("data")), "-v"}, tree.Root(), {{"ACCT", HostPath(log)}});
   EXPECT_EQ(result.status, 0) << result.err;
-  std::string text = ReadText(log);
+  std::string text = ReadFileText(log);
   EXPECT_NE(text.find(" \"|\" -v\n"), std::string::npos) << text;
   EXPECT_NE(text.find(" " + HostPath(tree.Path("data")) + " -v\n"), std::string::npos) << text;
   EXPECT_NE(text.find("  Started: "), std::string::npos) << text;
