@@ -1,4 +1,4 @@
-// A run for the parser's tests: fake system, a file system over real
+// A run for the parser's tests: fake system, the real file system over
 // temporary directories, and the message and listing streams in temporary files.
 #ifndef KORVEN_CONFIG_OPTION_TEST_SUPPORT_H_
 #define KORVEN_CONFIG_OPTION_TEST_SUPPORT_H_
@@ -19,42 +19,6 @@
 #include "testing/fake_system.h"
 
 namespace korven {
-
-// Names are found in any case, as on Win32; only what the parser asks.
-class CaseBlindFileSystem : public FileSystem {
- public:
-  bool FindFiles(const std::string& dir, const std::string& pattern,
-                 std::vector<FindEntry>* found) override {
-    std::error_code error;
-    for (const auto& item : std::filesystem::directory_iterator(dir, error)) {
-      std::string name = item.path().filename().string();
-      if (!EqualsIgnoreCase(name, pattern)) continue;
-      FindEntry entry;
-      entry.name = name;
-      entry.attributes = item.is_directory() ? kAttrDirectory : kAttrArchive;
-      found->push_back(entry);
-    }
-    return !found->empty();
-  }
-  bool LookUp(const std::string& path, FindEntry* entry) override {
-    std::error_code error;
-    auto status = std::filesystem::status(path, error);
-    if (error || !std::filesystem::exists(status)) return false;
-    entry->attributes = std::filesystem::is_directory(status) ? kAttrDirectory : kAttrArchive;
-    return true;
-  }
-  FileHandle OpenForReading(const std::string&) override { return kInvalidHandle; }
-  FileHandle OpenFallback(const std::string&) override { return kInvalidHandle; }
-  int64_t Read(FileHandle, void*, size_t) override { return -1; }
-  bool Seek(FileHandle, uint64_t) override { return false; }
-  void Close(FileHandle) override {}
-  bool GetAttributes(const std::string&, uint32_t*) override { return false; }
-  bool SetAttributes(const std::string&, uint32_t) override { return false; }
-  bool TimesByHandle(const std::string&, FileTimes*) override { return false; }
-  bool SetTimes(const std::string&, const FileTimes&) override { return false; }
-  int VolumeType(const std::string&) override { return kVolumeOther; }
-  bool DiskFree(const std::string&, uint64_t*) override { return false; }
-};
 
 inline std::string ReadWholeFile(FILE* file) {
   std::string text;
@@ -93,8 +57,8 @@ inline std::string FreshDirectory(const std::string& name) {
 // do not exist, so no INI file is found; with one they are fresh and empty.
 struct ParserRun {
   FakeSystem sys;
-  CaseBlindFileSystem fs;
-  korven::Run run{fs, sys};
+  // Its searches find names in any case, as the INI look-up wants.
+  korven::Run run{RealFileSystem(), sys};
   FILE* message = tmpfile();
   FILE* listing = tmpfile();
 

@@ -14,7 +14,7 @@
 #include "platform/path.h"
 #include "run/run.h"
 #include "run/terminate.h"
-#include "testing/fake_file_system.h"
+#include "testing/memory_file_system.h"
 #include "testing/fake_system.h"
 
 namespace korven {
@@ -91,7 +91,7 @@ class ListingOutputTest : public testing::Test {
   }
 
   fs::path dir;
-  FakeFileSystem fileSystem;
+  MemoryFileSystem fileSystem;
   FakeSystem system;
   korven::Run run{fileSystem, system};
 };

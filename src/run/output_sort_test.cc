@@ -12,7 +12,7 @@
 #include "config/run_settings.h"
 #include "run/run.h"
 #include "run/terminate.h"
-#include "testing/fake_file_system.h"
+#include "testing/memory_file_system.h"
 #include "testing/fake_system.h"
 
 namespace korven {
@@ -135,7 +135,7 @@ class SortOutputFileTest : public testing::Test {
   ~SortOutputFileTest() override { fs::remove(path); }
 
   fs::path path;
-  FakeFileSystem fileSystem;
+  MemoryFileSystem fileSystem;
   FakeSystem system;
   korven::Run run{fileSystem, system};
 };

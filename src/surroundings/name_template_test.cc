@@ -8,7 +8,7 @@
 #include "platform/system.h"
 #include "run/run.h"
 #include "run/terminate.h"
-#include "testing/fake_file_system.h"
+#include "testing/memory_file_system.h"
 #include "testing/fake_system.h"
 
 namespace korven {
@@ -124,7 +124,7 @@ class ExpandNameTemplateTest : public testing::Test {
     system.utcOffsetMinutes = 60;
   }
 
-  FakeFileSystem fileSystem;
+  MemoryFileSystem fileSystem;
   FakeSystem system;
   korven::Run run{fileSystem, system};
 };

@@ -144,7 +144,9 @@ bool MemoryFileSystem::SetTimes(const std::string& path, const FileTimes& times)
 
 int MemoryFileSystem::VolumeType(const std::string&) { return volumeType; }
 
-bool MemoryFileSystem::DiskFree(const std::string&, uint64_t* free) {
+bool MemoryFileSystem::DiskFree(const std::string& path, uint64_t* free) {
+  diskFreeQueries.push_back(path);
+  if (diskFreeFails) return false;
   *free = freeBytes;
   return true;
 }

@@ -40,6 +40,8 @@ class MemoryFileSystem : public FileSystem {
 
   int volumeType = kVolumeOther;
   uint64_t freeBytes = 0;
+  bool diskFreeFails = false;
+  std::vector<std::string> diskFreeQueries;  // the paths asked about, in order
 
  private:
   struct Node {
