@@ -72,6 +72,7 @@ struct ParserRun {
   }
   // The driver's defaults; again after a test changed the environment.
   void Prepare() {
+    run.fs.ForgetDirectories();  // a test may have written an INI file since the last search
     sys.currentDirectory = home + "cwd";
     sys.moduleFileName = home + "bin/korven";
     ApplyEnvironmentDefaults(run);
