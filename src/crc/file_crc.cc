@@ -37,7 +37,8 @@ char* CrcError(char* text) {
 
 }  // namespace
 
-char* FileCrc(Run& run, const std::string& path, uint32_t* valueOut, char* text, int64_t startOffset) {
+char* FileCrc(Run& run, const std::string& path, uint32_t* valueOut, char* text, int64_t startOffset,
+              uint64_t expectedSize) {
   run.sys.SetFileApisToOem();
   if (!run.readBuffer) {
     run.readBuffer.reset(new (std::nothrow) unsigned char[kReadBufferBytes]);
@@ -66,6 +67,7 @@ char* FileCrc(Run& run, const std::string& path, uint32_t* valueOut, char* text,
   unsigned char* buffer =
       static_cast<unsigned char*>(std::align(kReadBufferAlignment, kCrcReadChunk, start, space));
   uint32_t reg = kCrcInitialRegister;
+  uint64_t position = startOffset > 0 ? static_cast<uint64_t>(startOffset) : 0;
   for (;;) {
     int64_t got = run.fs.Read(handle, buffer, kCrcReadChunk);
     if (got == 0) break;
@@ -76,6 +78,8 @@ char* FileCrc(Run& run, const std::string& path, uint32_t* valueOut, char* text,
     }
     reg = CrcUpdate(reg, buffer, static_cast<size_t>(got));
     CheckInterrupt(run);
+    position += static_cast<uint64_t>(got);
+    if (static_cast<size_t>(got) < kCrcReadChunk && position == expectedSize) break;
   }
   *valueOut = ~reg;
   return CrcToText(~reg, text);

@@ -18,11 +18,19 @@ struct Run;
 // next to the page-cache bytes it was copied from, so the CRC reads it from there.
 constexpr size_t kCrcReadChunk = size_t{512} << 10;
 
+// The file's size as FileCrc's caller knows it: not known.
+constexpr uint64_t kCrcSizeUnknown = ~uint64_t{0};
+
 // Computes the CRC-32 of `path` from byte `startOffset` on, stores the value
 // through `valueOut` and its text (8 uppercase hex digits, or "CRCERROR" when
 // the file cannot be read, the value then left as it was) in `text`, which
-// must hold kCrcTextSize bytes. Returns `text`.
-char* FileCrc(Run& run, const std::string& path, uint32_t* valueOut, char* text, int64_t startOffset);
+// must hold kCrcTextSize bytes. Returns `text`. `expectedSize`, the size the
+// directory search reported, spares the read that would only find the end: a
+// short read that ends exactly there ends the file. Any other short read is
+// followed by more reads, so a file that grew or is not a regular file is
+// still read to its end.
+char* FileCrc(Run& run, const std::string& path, uint32_t* valueOut, char* text, int64_t startOffset,
+              uint64_t expectedSize = kCrcSizeUnknown);
 
 }  // namespace korven
 

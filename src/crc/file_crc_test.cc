@@ -24,6 +24,8 @@ class ScriptedFileSystem : public FileSystem {
  public:
   bool failPrimaryOpen = false;
   int readsBeforeError = -1;  // reads that succeed before every later one fails; -1: never fail
+  size_t readLimit = 0;       // most bytes one read returns, as from a pipe; 0: no limit
+  int reads = 0;
   int primaryOpens = 0;
   int fallbackOpens = 0;
   int closes = 0;
@@ -41,9 +43,10 @@ class ScriptedFileSystem : public FileSystem {
     return real_.OpenFallback(path);
   }
   int64_t Read(FileHandle handle, void* buffer, size_t count) override {
+    ++reads;
     if (readsBeforeError == 0) return -1;
     if (readsBeforeError > 0) --readsBeforeError;
-    return real_.Read(handle, buffer, count);
+    return real_.Read(handle, buffer, readLimit != 0 && readLimit < count ? readLimit : count);
   }
   bool Seek(FileHandle handle, uint64_t offset) override { return real_.Seek(handle, offset); }
   void Close(FileHandle handle) override {
@@ -139,6 +142,89 @@ TEST_F(FileCrcTest, MatchesReferenceAcrossSizesAndOffsets) {
   EXPECT_EQ(fs_.closes, fs_.primaryOpens);
   EXPECT_EQ(fs_.fallbackOpens, 0);
   EXPECT_EQ(Messages(), "");
+}
+
+TEST_F(FileCrcTest, ShortReadEndingAtTheExpectedSizeIsTheLastRead) {
+  struct Case {
+    size_t size;
+    int64_t offset;
+    int reads;
+  };
+  const Case cases[] = {
+      {1, 0, 1},
+      {60000, 0, 1},
+      {kCrcReadChunk - 1, 0, 1},
+      {kCrcReadChunk + 1, 0, 2},
+      {1000, 999, 1},
+      {3 * kCrcReadChunk + 5, 7, 3},
+      // A full chunk says nothing about the end: the next read still finds it.
+      {kCrcReadChunk, 0, 2},
+      {2 * kCrcReadChunk, 0, 3},
+      // Nothing to read: the first read already returns 0.
+      {0, 0, 1},
+      {100, 512, 1},
+  };
+  for (const Case& c : cases) {
+    std::string path = MakeFile(c.size);
+    fs_.reads = 0;
+    uint32_t value = 0;
+    char text[kCrcTextSize];
+    FileCrc(run_, path, &value, text, c.offset, c.size);
+    EXPECT_EQ(value, Expected(static_cast<size_t>(c.offset))) << c.size << " from " << c.offset;
+    EXPECT_EQ(fs_.reads, c.reads) << c.size << " from " << c.offset;
+  }
+  EXPECT_EQ(fs_.closes, fs_.primaryOpens);
+}
+
+TEST_F(FileCrcTest, FileLongerThanExpectedIsReadToItsEnd) {
+  // The file grew after the directory search: a short read that goes past the
+  // expected size is not taken for the end.
+  std::string path = MakeFile(5000);
+  const uint64_t expectedSizes[] = {100, 4999, 0};
+  for (uint64_t expected : expectedSizes) {
+    fs_.reads = 0;
+    uint32_t value = 0;
+    char text[kCrcTextSize];
+    FileCrc(run_, path, &value, text, 0, expected);
+    EXPECT_EQ(value, Expected(0)) << expected;
+    EXPECT_EQ(fs_.reads, 2) << expected;
+  }
+}
+
+TEST_F(FileCrcTest, FileShorterThanExpectedIsReadToItsEnd) {
+  std::string path = MakeFile(5000);
+  fs_.reads = 0;
+  uint32_t value = 0;
+  char text[kCrcTextSize];
+  FileCrc(run_, path, &value, text, 0, 6000);
+  EXPECT_EQ(value, Expected(0));
+  EXPECT_EQ(fs_.reads, 2);
+}
+
+TEST_F(FileCrcTest, ShortReadsBeforeTheExpectedSizeGoOn) {
+  // Reads that return less than asked without being at the end, as a pipe's do.
+  std::string path = MakeFile(250000);
+  fs_.readLimit = 100000;
+  uint32_t value = 0;
+  char text[kCrcTextSize];
+  FileCrc(run_, path, &value, text, 0, 250000);
+  EXPECT_EQ(value, Expected(0));
+  EXPECT_EQ(fs_.reads, 3);
+
+  fs_.reads = 0;
+  value = 0;
+  FileCrc(run_, path, &value, text, 0);
+  EXPECT_EQ(value, Expected(0));
+  EXPECT_EQ(fs_.reads, 4);
+}
+
+TEST_F(FileCrcTest, WithoutAnExpectedSizeOnlyAnEmptyReadEndsTheFile) {
+  std::string path = MakeFile(60000);
+  uint32_t value = 0;
+  char text[kCrcTextSize];
+  FileCrc(run_, path, &value, text, 0);
+  EXPECT_EQ(value, Expected(0));
+  EXPECT_EQ(fs_.reads, 2);
 }
 
 TEST_F(FileCrcTest, OffsetAtOrPastTheEndGivesZero) {
