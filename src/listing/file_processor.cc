@@ -67,14 +67,14 @@ void GiveAttributesBack(Run& run, const std::string& fullPath, uint32_t attribut
   }
 }
 
-void AppendWholeFileSignature(Run& run, const std::string& fullPath, uint32_t crc,
+void AppendWholeFileSignature(Run& run, const std::string& fullPath, uint64_t size, uint32_t crc,
                               const char* crcText) {
   // An unreadable file gets no signature rather than a wrong one.
   if (strcmp(crcText, "CRCERROR") == 0) return;
   // The signature covers every byte, also those a start offset left out.
   if (run.values.displacement != 0) {
     char wholeText[kCrcTextSize];
-    FileCrc(run, fullPath, &crc, wholeText, 0);
+    FileCrc(run, fullPath, &crc, wholeText, 0, size);
     if (strcmp(wholeText, "CRCERROR") == 0) return;
   }
   AppendSignature(run, fullPath, crc);
@@ -112,12 +112,12 @@ void ProcessFile(Run& run, const std::string& dir, const FindEntry& found) {
 
   const int progress = ShowProgress(run, found.name);
   uint32_t crc = 0;
-  FileCrc(run, fullPath, &crc, crcText, run.values.displacement);
+  FileCrc(run, fullPath, &crc, crcText, run.values.displacement, found.size);
   EraseProgress(run, progress);
   WriteCrcField(run, crcText);
 
   if (s.createSignature) {
-    AppendWholeFileSignature(run, fullPath, crc, crcText);
+    AppendWholeFileSignature(run, fullPath, found.size, crc, crcText);
     GiveAttributesBack(run, fullPath, found.attributes);
   }
   if (s.verifySignature && !VerifySignature(run, fullPath)) {
