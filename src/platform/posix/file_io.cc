@@ -16,12 +16,12 @@ namespace {
 
 constexpr long kMsdosSuperMagic = 0x4d44;
 
-int OpenReadOnly(const std::string& path, int extraFlags) {
+int OpenReadOnly(int dirFd, const char* name, int extraFlags) {
   // Non-blocking so that a name swapped for a FIFO can't hang the run.
   int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | extraFlags;
   int fd;
   do {
-    fd = open(path.c_str(), flags);
+    fd = openat(dirFd, name, flags);
   } while (fd < 0 && errno == EINTR);
   return fd;
 }
@@ -43,13 +43,15 @@ struct timespec FileTimeToTimespec(uint64_t fileTime) {
 
 FileHandle PosixFileSystem::OpenForReading(const std::string& path) {
   // O_NOATIME keeps the access time as it was where the owner allows it.
-  int fd = OpenReadOnly(path, O_NOATIME);
-  if (fd < 0 && errno == EPERM) fd = OpenReadOnly(path, 0);
+  const char* name;
+  int dirFd = DirectoryOf(path, &name);
+  int fd = OpenReadOnly(dirFd, name, O_NOATIME);
+  if (fd < 0 && errno == EPERM) fd = OpenReadOnly(dirFd, name, 0);
   return fd < 0 ? kInvalidHandle : static_cast<FileHandle>(fd);
 }
 
 FileHandle PosixFileSystem::OpenFallback(const std::string& path) {
-  int fd = OpenReadOnly(path, 0);
+  int fd = OpenReadOnly(AT_FDCWD, path.c_str(), 0);
   return fd < 0 ? kInvalidHandle : static_cast<FileHandle>(fd);
 }
 

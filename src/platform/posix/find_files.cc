@@ -78,9 +78,11 @@ bool StatEntry(int dirFd, const struct dirent& d, FindEntry* entry) {
 }
 
 // Every listable entry of `dir`, in find order; false when it can't be read.
-bool ReadDirectory(const std::string& dir, std::vector<FindEntry>* entries) {
+// `keepFd` receives a descriptor of the directory when asked for one.
+bool ReadDirectory(const std::string& dir, std::vector<FindEntry>* entries, int* keepFd) {
   int dirFd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dirFd < 0) return false;
+  if (keepFd != nullptr) *keepFd = fcntl(dirFd, F_DUPFD_CLOEXEC, 0);
   DIR* stream = fdopendir(dirFd);
   if (stream == nullptr) {
     close(dirFd);
@@ -97,6 +99,10 @@ bool ReadDirectory(const std::string& dir, std::vector<FindEntry>* entries) {
   return true;
 }
 
+// Descriptors kept for the directories of a walk: enough for any ordinary
+// depth, far below the process's limit.
+constexpr size_t kMaxKeptDirectoryFds = 64;
+
 }  // namespace
 
 bool PosixFileSystem::FindFiles(const std::string& dir, const std::string& pattern,
@@ -105,19 +111,46 @@ bool PosixFileSystem::FindFiles(const std::string& dir, const std::string& patte
   // Keep only the listings of `dir` and its ancestors: memory stays bounded
   // by the depth of the walk. A cached path ends in '/', so it is an
   // ancestor exactly when it is a prefix.
-  std::erase_if(directoryCache_, [&dir](const auto& cached) { return !dir.starts_with(cached.first); });
+  std::erase_if(directoryCache_, [&dir](const CachedDirectory& cached) {
+    if (dir.starts_with(cached.path)) return false;
+    if (cached.fd >= 0) close(cached.fd);
+    return true;
+  });
   auto hit = std::find_if(directoryCache_.begin(), directoryCache_.end(),
-                          [&dir](const auto& cached) { return cached.first == dir; });
+                          [&dir](const CachedDirectory& cached) { return cached.path == dir; });
   if (hit == directoryCache_.end()) {
-    std::vector<FindEntry> entries;
-    if (!ReadDirectory(dir, &entries)) return false;
-    directoryCache_.emplace_back(dir, std::move(entries));
+    CachedDirectory read;
+    read.path = dir;
+    bool keepFd = directoryCache_.size() < kMaxKeptDirectoryFds && dir.ends_with('/');
+    if (!ReadDirectory(dir, &read.entries, keepFd ? &read.fd : nullptr)) return false;
+    directoryCache_.push_back(std::move(read));
     hit = directoryCache_.end() - 1;
   }
-  for (const FindEntry& entry : hit->second) {
+  for (const FindEntry& entry : hit->entries) {
     if (WildcardMatch(pattern, entry.name)) found->push_back(entry);
   }
   return !found->empty();
+}
+
+void PosixFileSystem::ForgetDirectories() {
+  for (const CachedDirectory& cached : directoryCache_) {
+    if (cached.fd >= 0) close(cached.fd);
+  }
+  directoryCache_.clear();
+}
+
+int PosixFileSystem::DirectoryOf(const std::string& path, const char** name) const {
+  *name = path.c_str();
+  size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return AT_FDCWD;
+  // The walk asks for files of the directory it read last, at the back.
+  for (auto cached = directoryCache_.rbegin(); cached != directoryCache_.rend(); ++cached) {
+    if (cached->fd >= 0 && cached->path.size() == slash + 1 && path.compare(0, slash + 1, cached->path) == 0) {
+      *name = path.c_str() + slash + 1;
+      return cached->fd;
+    }
+  }
+  return AT_FDCWD;
 }
 
 bool PosixFileSystem::LookUp(const std::string& path, FindEntry* entry) {

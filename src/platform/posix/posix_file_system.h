@@ -3,7 +3,6 @@
 #define KORVEN_PLATFORM_POSIX_POSIX_FILE_SYSTEM_H_
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -16,7 +15,8 @@ class PosixFileSystem : public FileSystem {
   bool FindFiles(const std::string& dir, const std::string& pattern,
                  std::vector<FindEntry>* found) override;
   bool LookUp(const std::string& path, FindEntry* entry) override;
-  void ForgetDirectories() override { directoryCache_.clear(); }
+  void ForgetDirectories() override;
+  ~PosixFileSystem() override { ForgetDirectories(); }
 
   // Reading, attributes, times and volumes: file_io.cc.
   FileHandle OpenForReading(const std::string& path) override;
@@ -38,9 +38,19 @@ class PosixFileSystem : public FileSystem {
   bool SetLength(FileHandle handle, uint64_t length) override;
 
  private:
+  struct CachedDirectory {
+    std::string path;  // ends in '/'
+    std::vector<FindEntry> entries;
+    int fd = -1;  // kept open so that its files open by name, without a path walk
+  };
+
+  // The directory descriptor under which `path` names a file, with the name
+  // inside it; AT_FDCWD and the whole path when its directory isn't cached.
+  int DirectoryOf(const std::string& path, const char** name) const;
+
   // Directories read lately, kept while they lie on the path being walked so
   // that one read serves the walk's "*.*" search and every file type.
-  std::vector<std::pair<std::string, std::vector<FindEntry>>> directoryCache_;
+  std::vector<CachedDirectory> directoryCache_;
 };
 
 }  // namespace korven
