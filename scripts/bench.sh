@@ -7,9 +7,9 @@
 #   scripts/bench.sh                       everything
 #   scripts/bench.sh --benchmark_filter=60000 --file_rounds=0
 #
-# Needs libbenchmark-dev libdeflate-dev libisal-dev zlib1g-dev.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+bash "$root/scripts/setup.sh" libbenchmark-dev libdeflate-dev libisal-dev zlib1g-dev
 build=${KORVEN_BENCH_BUILD:-$root/build-bench}
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVEN_BENCH=ON -DKORVEN_TESTS=OFF >/dev/null
 cmake --build "$build" --target korven_bench

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs the tools the builds and tests need, only those that are missing.
+# Installs the tools the builds and tests need, and any packages named as
+# arguments, only those that are missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev g++-mingw-w64-x86-64-posix wine64 attr strace)
+packages=(cmake ninja-build g++ libgtest-dev libgmock-dev g++-mingw-w64-x86-64-posix wine64 attr strace "$@")
 
 missing=()
 for package in "${packages[@]}"; do
