@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The one test command: native build and tests, sanitizer build and tests,
+# The one test command: installs what is missing, then native build and tests, sanitizer build and tests,
 # Win32 cross build, and the end-to-end tests again against korven.exe under
 # Wine. Ends with one line "N passed, N failed" and a non-zero status when
 # anything failed.
@@ -55,6 +55,9 @@ run_gtest() {
   failed=$((failed + ${bad:-0}))
   if [ "$status" -ne 0 ] && [ "${bad:-0}" -eq 0 ]; then failed=$((failed + 1)); fi
 }
+
+# What the builds and tests need, installed where missing.
+step bash scripts/setup.sh
 
 # Native build and its unit and end-to-end tests.
 if step cmake -S . -B build -G Ninja && step cmake --build build; then
