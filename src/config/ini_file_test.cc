@@ -5,6 +5,7 @@
 #include <string>
 
 #include "config/option_test_support.h"
+#include "platform/path.h"
 
 namespace korven {
 namespace {
@@ -101,7 +102,8 @@ TEST(ApplyIniFileTest, BadLinesEndTheRunWithReasonFour) {
       {"[KORVEN]\nhelp=1\n", 2, "unknown option \"help\""},
       {"[KORVEN]\nno-recurse=1\n", 2, "unknown option \"no-recurse\""},
       {"[KORVEN\n", 1, "closing ]"},
-      {"[KORVEN]\ntype=a\\b\n", 2, "Can't have a \\ in the file type option"},
+      {kIsWin32 ? "[KORVEN]\ntype=a\\b\n" : "[KORVEN]\ntype=a/b\n", 2,
+       kIsWin32 ? "Can't have a \\ in the file type option" : "Can't have a / in the file type option"},
   };
   for (const Case& c : cases) {
     ParserRun p("apply_bad");

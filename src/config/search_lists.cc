@@ -1,5 +1,6 @@
 #include "config/search_lists.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "config/option_text.h"
@@ -50,7 +51,9 @@ std::string AddSearchPath(Run& run, const std::string& path) {
 }
 
 std::string AddSearchType(Run& run, const std::string& type) {
-  if (type.find('\\') != std::string::npos) return "Can't have a \\ in the file type option\n";
+  // A type selects names in the directory searched; a separator would name another.
+  auto separator = std::find_if(type.begin(), type.end(), IsSeparator);
+  if (separator != type.end()) return Format("Can't have a %c in the file type option\n", *separator);
   return AddTo(run.values.searchTypes, type, "file types");
 }
 
