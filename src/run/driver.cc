@@ -1,6 +1,7 @@
 #include "run/driver.h"
 
 #include <cstdio>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@ namespace korven {
 
 namespace {
 
+constexpr char kModule[] = "run/driver";
 constexpr size_t kMaxModuleName = 260;
 constexpr size_t kMaxCurrentDirectory = 2600;
 
@@ -46,7 +48,9 @@ void NormaliseSearchPath(std::string& path) {
   if (kHasDriveLetters && path[0] >= 'a' && path[0] <= 'z') path[0] = static_cast<char>(path[0] - 'a' + 'A');
 }
 
-void RunProgram(Run& run, int argc, char** argv) {
+namespace {
+
+[[noreturn]] void RunSteps(Run& run, int argc, char** argv) {
   run.moduleFileName = run.sys.ModuleFileName().substr(0, kMaxModuleName);
   std::vector<char*> args(argv, argv + argc);
   if (!args.empty()) args[0] = run.moduleFileName.data();
@@ -84,6 +88,18 @@ void RunProgram(Run& run, int argc, char** argv) {
     WalkPath(run, path);
   }
   Terminate(run, kNormalExit);
+}
+
+}  // namespace
+
+void RunProgram(Run& run, int argc, char** argv) {
+  try {
+    RunSteps(run, argc, argv);
+  } catch (const std::bad_alloc&) {
+    // Out of memory anywhere: ended like any other failure, with what was listed kept.
+    fprintf(run.message, "\nSource File %s, Line #: %d,  memory error", kModule, __LINE__);
+    Terminate(run, kInsufficientMemory);
+  }
 }
 
 }  // namespace korven
