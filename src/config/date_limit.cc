@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "config/option_text.h"
+#include "platform/calendar.h"
 #include "platform/system.h"
 #include "run/run.h"
 
@@ -16,22 +17,11 @@ constexpr int kLastYear = 9999;
 
 const char kDateSeparators[] = "-/\\";
 
-bool IsLeapYear(int64_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
 int DaysInMonth(int64_t year, int64_t month) {
   static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
 }
 
-// Days since 1970-01-01 of a Gregorian date; only differences are used.
-int64_t DayNumber(int64_t year, int64_t month, int64_t day) {
-  year -= month <= 2;
-  int64_t era = (year >= 0 ? year : year - 399) / 400;
-  int64_t yearOfEra = year - era * 400;
-  int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + dayOfEra - 719468;
-}
 
 struct DateText {
   CivilTime date;
@@ -100,8 +90,8 @@ std::string SetDateLimit(Run& run, const std::string& text, DateBound bound) {
     }
     uint64_t dayStart = EpochToFileTime(run.sys.LocalToEpoch(parsed.date));
     (newer ? v.newerThanTime : v.olderThanTime) = dayStart;
-    dayLimit = static_cast<int32_t>(DayNumber(today.year, today.month, today.day) -
-                                    DayNumber(parsed.date.year, parsed.date.month, parsed.date.day));
+    dayLimit = static_cast<int32_t>(DaysFromCivil(today.year, today.month, today.day) -
+                                    DaysFromCivil(parsed.date.year, parsed.date.month, parsed.date.day));
     AddLetters(v.dateLetters, parsed.letters);
   }
   s.dateFilterOn = 1;

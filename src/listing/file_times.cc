@@ -1,6 +1,7 @@
 #include "listing/file_times.h"
 
 #include "listing/file_lookup.h"
+#include "platform/calendar.h"
 #include "platform/path.h"
 #include "run/run.h"
 
@@ -23,15 +24,6 @@ bool ConvertOne(Run& run, uint64_t fileTime, bool zulu, CivilTime* out) {
   return true;
 }
 
-// Days from 1970-01-01 of a proleptic Gregorian date.
-long DaysFromCivil(long year, int month, int day) {
-  year -= month <= 2;
-  const long era = (year >= 0 ? year : year - 399) / 400;
-  const long yearOfEra = year - era * 400;
-  const long dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + dayOfEra - 719468;
-}
 
 }  // namespace
 
@@ -61,7 +53,7 @@ bool FindTimes(Run& run, const std::string& path, TimeBlock* block, bool zulu) {
 
 long DayNumber(int year, int month, int day) {
   if (month < 1 || month > 12 || day < 1 || day > 31) return 0;
-  return DaysFromCivil(year, month, day) - DaysFromCivil(1900, 1, 1) + 1;
+  return static_cast<long>(DaysFromCivil(year, month, day) - DaysFromCivil(1900, 1, 1) + 1);
 }
 
 long AgeInDays(Run& run, const FileTimes& times, int timeLetter) {
