@@ -106,6 +106,11 @@ void Terminate(Run& run, int reason) {
   int minutes = static_cast<int>(elapsed % 3600 / 60);
   int seconds = static_cast<int>(elapsed % 60);
 
+  // A listing that did not reach its file or pipe whole is not a normal end.
+  if (fflush(run.listing) != 0 || ferror(run.listing)) {
+    fprintf(run.message, "\nCan't write the listing: records are missing\n");
+    if (reason == 0) reason = kWriteError;
+  }
   if (reason != 0) fprintf(run.message, "\nAbnormal termination. Reason: %s\n\n", ExitReasonText(reason));
 
   if (run.settings.autoWidth) fprintf(run.listing, "\n AUTOWIDTH -Mw= %d", run.settings.nameWidth);

@@ -142,6 +142,18 @@ TEST_F(TerminateFixture, OutputFileGetsSummaryWithStreamsAndIsClosed) {
   fclose(keep);
 }
 
+TEST_F(TerminateFixture, ListingThatCouldNotBeWrittenEndsWithWriteError) {
+  FILE* full = fopen("/dev/full", "w");
+  ASSERT_NE(full, nullptr);
+  run.listing = full;
+  fprintf(full, "a record that has nowhere to go\n");
+  EXPECT_EQ(End(kNormalExit), 8);
+  std::string text = ReadAll(message);
+  EXPECT_NE(text.find("Can't write the listing"), std::string::npos) << text;
+  EXPECT_NE(text.find("Abnormal termination. Reason: WRITE_ERROR"), std::string::npos) << text;
+  fclose(full);
+}
+
 TEST_F(TerminateFixture, InterruptAtASafePointEndsWithReasonTwo) {
   CheckInterrupt(run);  // nothing pending: returns
   sys.interrupted = true;
