@@ -12,6 +12,7 @@
 
 #include "crc/crc_kernels.h"
 #include "platform/file_system.h"
+#include "platform/posix/posix_file_system.h"
 #include "run/run.h"
 #include "run/terminate.h"
 #include "testing/fake_system.h"
@@ -20,7 +21,7 @@ namespace korven {
 namespace {
 
 // The real file system with its reading steps open to sabotage.
-class ScriptedFileSystem : public FileSystem {
+class ScriptedFileSystem : public PosixFileSystem {
  public:
   bool failPrimaryOpen = false;
   int readsBeforeError = -1;  // reads that succeed before every later one fails; -1: never fail
@@ -30,42 +31,24 @@ class ScriptedFileSystem : public FileSystem {
   int fallbackOpens = 0;
   int closes = 0;
 
-  bool FindFiles(const std::string& dir, const std::string& pattern, std::vector<FindEntry>* found) override {
-    return real_.FindFiles(dir, pattern, found);
-  }
-  bool LookUp(const std::string& path, FindEntry* entry) override { return real_.LookUp(path, entry); }
   FileHandle OpenForReading(const std::string& path) override {
     ++primaryOpens;
-    return failPrimaryOpen ? kInvalidHandle : real_.OpenForReading(path);
+    return failPrimaryOpen ? kInvalidHandle : PosixFileSystem::OpenForReading(path);
   }
   FileHandle OpenFallback(const std::string& path) override {
     ++fallbackOpens;
-    return real_.OpenFallback(path);
+    return PosixFileSystem::OpenFallback(path);
   }
   int64_t Read(FileHandle handle, void* buffer, size_t count) override {
     ++reads;
     if (readsBeforeError == 0) return -1;
     if (readsBeforeError > 0) --readsBeforeError;
-    return real_.Read(handle, buffer, readLimit != 0 && readLimit < count ? readLimit : count);
+    return PosixFileSystem::Read(handle, buffer, readLimit != 0 && readLimit < count ? readLimit : count);
   }
-  bool Seek(FileHandle handle, uint64_t offset) override { return real_.Seek(handle, offset); }
   void Close(FileHandle handle) override {
     ++closes;
-    real_.Close(handle);
+    PosixFileSystem::Close(handle);
   }
-  bool GetAttributes(const std::string& path, uint32_t* attributes) override {
-    return real_.GetAttributes(path, attributes);
-  }
-  bool SetAttributes(const std::string& path, uint32_t attributes) override {
-    return real_.SetAttributes(path, attributes);
-  }
-  bool TimesByHandle(const std::string& path, FileTimes* times) override { return real_.TimesByHandle(path, times); }
-  bool SetTimes(const std::string& path, const FileTimes& times) override { return real_.SetTimes(path, times); }
-  int VolumeType(const std::string& path) override { return real_.VolumeType(path); }
-  bool DiskFree(const std::string& path, uint64_t* freeBytes) override { return real_.DiskFree(path, freeBytes); }
-
- private:
-  FileSystem& real_ = RealFileSystem();
 };
 
 class FileCrcTest : public testing::Test {
