@@ -55,6 +55,16 @@ std::string WineLoader() {
   return loader;
 }
 
+// The wine server that goes with the loader: beside it, else on PATH.
+std::string WineServer(const std::string& loader) {
+  std::error_code error;
+  fs::path directory = fs::canonical(loader, error).parent_path();
+  for (const char* name : {"wineserver64", "wineserver"}) {
+    if (!error && access((directory / name).c_str(), X_OK) == 0) return (directory / name).string();
+  }
+  return FindInPath("wineserver");
+}
+
 // The command line that starts the program, empty when it is not configured.
 std::vector<std::string> ProgramCommand() {
   if (!UnderWine()) return {KORVEN_NATIVE_BINARY};
@@ -228,9 +238,17 @@ void PrepareWinePrefix(const std::string& loader) {
   if (prepared) return;
   prepared = true;
   std::string prefix = EnvOr("KORVEN_WINEPREFIX", kDefaultWinePrefix);
-  if (fs::exists(prefix + "/system.reg")) return;
-  RunResult boot = RunCommand({loader, "wineboot"}, "/", ChildEnvironment({}), "");
-  if (boot.status != 0) ADD_FAILURE() << "wineboot failed: " << boot.err;
+  std::string server = WineServer(loader);
+  if (!fs::exists(prefix + "/system.reg")) {
+    RunResult boot = RunCommand({loader, "wineboot"}, "/", ChildEnvironment({}), "");
+    if (boot.status != 0) ADD_FAILURE() << "wineboot failed: " << boot.err;
+    // Let the server wineboot started finish saving the new prefix.
+    if (!server.empty()) RunCommand({server, "-w"}, "/", ChildEnvironment({}), "");
+  }
+  // A server left to exit after each run can drop the next run's connection
+  // ("recvmsg: Connection reset by peer"): keep one up until the suite has
+  // been idle for a minute.
+  if (!server.empty()) RunCommand({server, "-p60"}, "/", ChildEnvironment({}), "");
 }
 
 }  // namespace
