@@ -60,6 +60,11 @@ class FileSystem {
   // The find record of one object named by its full path.
   virtual bool LookUp(const std::string& path, FindEntry* entry) = 0;
 
+  // True when OpenForReading, OpenFallback, Read, Seek and Close may be
+  // called from several threads at once, as long as no directory is being
+  // searched meanwhile.
+  virtual bool ReadsInParallel() const { return false; }
+
   // Opens for reading (directories and protected files too); on Win32 the
   // name is tried in the ANSI and then the OEM code page.
   virtual FileHandle OpenForReading(const std::string& path) = 0;

@@ -7,6 +7,8 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "platform/posix/posix_file_system.h"
 #include "platform/system.h"
 
@@ -42,16 +44,24 @@ struct timespec FileTimeToTimespec(uint64_t fileTime) {
 }  // namespace
 
 FileHandle PosixFileSystem::OpenForReading(const std::string& path) {
-  // O_NOATIME keeps the access time as it was where the owner allows it.
+  // O_NOATIME keeps the access time as it was where the owner allows it;
+  // once refused (files of another user), it is not asked for again, which
+  // would cost a second open per file.
   const char* name;
   int dirFd = DirectoryOf(path, &name);
-  int fd = OpenReadOnly(dirFd, name, O_NOATIME);
-  if (fd < 0 && errno == EPERM) fd = OpenReadOnly(dirFd, name, 0);
+  bool noAtime = !noAtimeRefused_.load(std::memory_order_relaxed);
+  int fd = OpenReadOnly(dirFd, name, noAtime ? O_NOATIME : 0);
+  if (fd < 0 && errno == EPERM && noAtime) {
+    noAtimeRefused_.store(true, std::memory_order_relaxed);
+    fd = OpenReadOnly(dirFd, name, 0);
+  }
+  OpenedForReading(fd);
   return fd < 0 ? kInvalidHandle : static_cast<FileHandle>(fd);
 }
 
 FileHandle PosixFileSystem::OpenFallback(const std::string& path) {
   int fd = OpenReadOnly(AT_FDCWD, path.c_str(), 0);
+  OpenedForReading(fd);
   return fd < 0 ? kInvalidHandle : static_cast<FileHandle>(fd);
 }
 
@@ -67,7 +77,43 @@ bool PosixFileSystem::Seek(FileHandle handle, uint64_t offset) {
   return lseek(static_cast<int>(handle), static_cast<off_t>(offset), SEEK_SET) != static_cast<off_t>(-1);
 }
 
-void PosixFileSystem::Close(FileHandle handle) { close(static_cast<int>(handle)); }
+void PosixFileSystem::OpenedForReading(int fd) {
+  if (fd < 0) return;
+  std::lock_guard<std::mutex> lock(closeMutex_);
+  if (static_cast<size_t>(fd) >= readOnlyFds_.size()) readOnlyFds_.resize(static_cast<size_t>(fd) + 1);
+  readOnlyFds_[static_cast<size_t>(fd)] = true;
+}
+
+void PosixFileSystem::Close(FileHandle handle) {
+  int fd = static_cast<int>(handle);
+  std::lock_guard<std::mutex> lock(closeMutex_);
+  // A file that was only read is closed later, together with the files read
+  // after it; anything written to is closed at once.
+  if (fd < 0 || static_cast<size_t>(fd) >= readOnlyFds_.size() || !readOnlyFds_[static_cast<size_t>(fd)]) {
+    close(fd);
+    return;
+  }
+  readOnlyFds_[static_cast<size_t>(fd)] = false;
+  pendingCloses_[pendingCloseCount_++] = fd;
+  if (pendingCloseCount_ == pendingCloses_.size()) ClosePending();
+}
+
+// Called with closeMutex_ held, or from the destructor.
+void PosixFileSystem::ClosePending() {
+  // Descriptors are numbered lowest free first, so the files of a walk hold
+  // long runs of consecutive numbers: one close_range closes each run.
+  std::sort(pendingCloses_.begin(), pendingCloses_.begin() + pendingCloseCount_);
+  for (size_t i = 0; i < pendingCloseCount_;) {
+    size_t last = i;
+    while (last + 1 < pendingCloseCount_ && pendingCloses_[last + 1] == pendingCloses_[last] + 1) ++last;
+    unsigned first = static_cast<unsigned>(pendingCloses_[i]);
+    if (close_range(first, static_cast<unsigned>(pendingCloses_[last]), 0) != 0) {
+      for (size_t k = i; k <= last; ++k) close(pendingCloses_[k]);
+    }
+    i = last + 1;
+  }
+  pendingCloseCount_ = 0;
+}
 
 bool PosixFileSystem::GetAttributes(const std::string& path, uint32_t* attributes) {
   FindEntry entry;

@@ -2,6 +2,9 @@
 #ifndef KORVEN_PLATFORM_POSIX_POSIX_FILE_SYSTEM_H_
 #define KORVEN_PLATFORM_POSIX_POSIX_FILE_SYSTEM_H_
 
+#include <array>
+#include <atomic>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -16,9 +19,13 @@ class PosixFileSystem : public FileSystem {
                  std::vector<FindEntry>* found) override;
   bool LookUp(const std::string& path, FindEntry* entry) override;
   void ForgetDirectories() override;
-  ~PosixFileSystem() override { ForgetDirectories(); }
+  ~PosixFileSystem() override {
+    ForgetDirectories();
+    ClosePending();
+  }
 
   // Reading, attributes, times and volumes: file_io.cc.
+  bool ReadsInParallel() const override { return true; }
   FileHandle OpenForReading(const std::string& path) override;
   FileHandle OpenFallback(const std::string& path) override;
   int64_t Read(FileHandle handle, void* buffer, size_t count) override;
@@ -47,6 +54,16 @@ class PosixFileSystem : public FileSystem {
   // The directory descriptor under which `path` names a file, with the name
   // inside it; AT_FDCWD and the whole path when its directory isn't cached.
   int DirectoryOf(const std::string& path, const char** name) const;
+
+  // Descriptors of files only read, handed to Close and still open: closed
+  // in batches, which saves a system call per file.
+  void ClosePending();
+  void OpenedForReading(int fd);
+  std::mutex closeMutex_;          // guards the three below: files are read on several threads
+  std::vector<bool> readOnlyFds_;  // by descriptor: open for reading and not handed to Close
+  std::array<int, 64> pendingCloses_{};
+  size_t pendingCloseCount_ = 0;
+  std::atomic<bool> noAtimeRefused_{false};
 
   // Directories read lately, kept while they lie on the path being walked so
   // that one read serves the walk's "*.*" search and every file type.
