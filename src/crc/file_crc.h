@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "crc/crc.h"
@@ -11,6 +12,7 @@
 namespace korven {
 
 struct Run;
+class FileSystem;
 
 // Bytes asked of each read, and the size of the run's read buffer. Reads of
 // 512 KiB measured fastest on cached files: far fewer system calls than
@@ -18,8 +20,29 @@ struct Run;
 // next to the page-cache bytes it was copied from, so the CRC reads it from there.
 constexpr size_t kCrcReadChunk = size_t{512} << 10;
 
+// Reads copy into a cache-line-aligned buffer about 10% faster than into
+// the 16-byte-aligned block a large new[] gives: a read buffer is allocated
+// with this much to spare and used from its first aligned byte.
+constexpr size_t kReadBufferAlignment = 64;
+constexpr size_t kReadBufferBytes = kCrcReadChunk + kReadBufferAlignment - 1;
+unsigned char* AlignedReadChunk(unsigned char* block);
+
 // The file's size as FileCrc's caller knows it: not known.
 constexpr uint64_t kCrcSizeUnknown = ~uint64_t{0};
+
+// What reading a file for its CRC-32 came to.
+enum class CrcRead { kDone, kCannotOpen, kCannotPosition, kReadError, kStopped };
+struct CrcOutcome {
+  CrcRead result = CrcRead::kDone;
+  uint32_t value = 0;  // with kDone
+};
+
+// Reads `path` from byte `startOffset` on through `chunk` (kCrcReadChunk
+// bytes) and computes its CRC-32. `keepReading` is asked after every chunk;
+// false stops the read with kStopped. Writes nothing, so it may run on a
+// helper thread where the file system reads in parallel.
+CrcOutcome ReadFileCrc(FileSystem& fs, const std::string& path, int64_t startOffset, uint64_t expectedSize,
+                       unsigned char* chunk, const std::function<bool()>& keepReading);
 
 // Computes the CRC-32 of `path` from byte `startOffset` on, stores the value
 // through `valueOut` and its text (8 uppercase hex digits, or "CRCERROR" when
@@ -28,7 +51,8 @@ constexpr uint64_t kCrcSizeUnknown = ~uint64_t{0};
 // directory search reported, spares the read that would only find the end: a
 // short read that ends exactly there ends the file. Any other short read is
 // followed by more reads, so a file that grew or is not a regular file is
-// still read to its end.
+// still read to its end. A result the run's read-ahead already has is taken
+// from it.
 char* FileCrc(Run& run, const std::string& path, uint32_t* valueOut, char* text, int64_t startOffset,
               uint64_t expectedSize = kCrcSizeUnknown);
 

@@ -7,6 +7,7 @@
 
 #include "config/defaults.h"
 #include "config/option_parser.h"
+#include "crc/crc_read_ahead.h"
 #include "listing/record_layout.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
@@ -83,6 +84,7 @@ namespace {
   EstimateRecordsPerDisk(run);
   if (run.accounting != nullptr) fprintf(run.accounting, " %s\n", firstPath.c_str());
 
+  CrcReadAhead readAhead(run, CrcReadAhead::HelpersFor(run));
   for (std::string& path : run.values.searchPaths) {
     NormaliseSearchPath(path);
     WalkPath(run, path);

@@ -12,6 +12,7 @@
 
 namespace korven {
 
+class CrcReadAhead;
 class FileSystem;
 class System;
 
@@ -56,6 +57,8 @@ struct Run {
   // The CRC read buffer, allocated on first use and kept for the run.
   std::unique_ptr<unsigned char[]> readBuffer;
   bool terminating = false;
+  // Helper threads reading files ahead of the listing; null without them.
+  CrcReadAhead* readAhead = nullptr;
 };
 
 }  // namespace korven

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "crc/crc_read_ahead.h"
 #include "listing/file_processor.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
@@ -56,6 +57,14 @@ void CountFile(Run& run, const std::string& path, const FindEntry& entry) {
   }
 }
 
+bool CountsFiles(const Run& run) { return run.countingPass == 1 && run.settings.outputMode != 0; }
+
+// A file entry the main pass hands to the file processor.
+bool IsProcessed(Run& run, const std::string& path, const FindEntry& entry) {
+  return !entry.IsDirectory() && path.size() + entry.name.size() < kPathBufferSize && !CountsFiles(run) &&
+         !(run.settings.excludeOn && IsExcluded(run, entry.name));
+}
+
 void HandleEntry(Run& run, const std::string& path, const FindEntry& entry) {
   if (entry.IsDirectory()) {
     // With recursion a subdirectory's streams come when it is walked itself.
@@ -66,13 +75,22 @@ void HandleEntry(Run& run, const std::string& path, const FindEntry& entry) {
     return;
   }
   if (!FitsPathBuffer(run, path + entry.name)) return;
-  if (run.countingPass == 1 && run.settings.outputMode != 0) {
+  if (CountsFiles(run)) {
     // Filters come later: the count is of everything the main pass may list.
     CountFile(run, path, entry);
     return;
   }
-  if (run.settings.excludeOn && IsExcluded(run, entry.name)) return;
-  ProcessFile(run, path, entry);
+  if (IsProcessed(run, path, entry)) ProcessFile(run, path, entry);
+}
+
+// The entries of `found` the file processor will read, in order.
+std::vector<const FindEntry*> FilesToRead(Run& run, const std::string& path, const std::vector<FindEntry>& found) {
+  std::vector<const FindEntry*> files;
+  if (run.readAhead == nullptr) return files;
+  for (const FindEntry& entry : found) {
+    if (IsProcessed(run, path, entry)) files.push_back(&entry);
+  }
+  return files;
 }
 
 // Backspaces over `count` characters, blanks them, and backspaces again.
@@ -124,6 +142,7 @@ void ListDirectory(Run& run, const std::string& path) {
     if (!FitsPathBuffer(run, path + type)) continue;
     std::vector<FindEntry> found;
     if (!run.fs.FindFiles(path, type, &found)) continue;
+    CrcReadAheadBatch readAhead(run, path, FilesToRead(run, path, found));
     for (const FindEntry& entry : found) {
       CheckInterrupt(run);
       if (KeyAbort(run)) Terminate(run, kUserAborted);
