@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Listing a cached tree of 50,000 small files: korven -r beside rhash --crc32 -r
+# and 7-Zip's CRC32 hash of the same tree, timed by hyperfine in one run, then
+# the system calls per file of each (strace -c -f). The tree is made once in
+# the build folder.
+#
+#   scripts/bench_tree.sh             runs 15 timed rounds each
+#   scripts/bench_tree.sh 5           runs 5
+#
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+rounds=${1:-15}
+bash "$root/scripts/setup.sh" rhash 7zip hyperfine strace python3
+build=${KORVEN_BENCH_BUILD:-$root/build-bench}
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVEN_TESTS=OFF >/dev/null
+cmake --build "$build" --target korven >/dev/null
+tree=$build/tree50k
+if [ ! -f "$tree/d09/sub0999/file49.dat" ]; then
+  rm -rf "$tree"
+  python3 "$root/bench/make_tree.py" "$tree"
+  sync  # writing the tree back must not overlap the timed runs
+fi
+files=$(find "$tree" -type f | wc -l)
+
+cd "$tree"
+json=$(mktemp)
+trap 'rm -f "$json"' EXIT
+hyperfine -N --warmup 3 --runs "$rounds" --export-json "$json" \
+  "$build/korven . -r" "rhash --crc32 -r ." "7zz h -scrcCRC32 ." >/dev/null
+python3 - "$json" <<'PY'
+import json, statistics, sys
+results = json.load(open(sys.argv[1]))["results"]
+median = {r["command"].split()[0].rsplit("/", 1)[-1]: statistics.median(r["times"]) for r in results}
+for name, seconds in median.items():
+    print(f"{name:8} median {seconds * 1000:7.1f} ms")
+for name in ("rhash", "7zz"):
+    print(f"korven is {median[name] / median['korven']:.2f}x faster than {name}")
+PY
+counts=$(mktemp)
+trap 'rm -f "$json" "$counts"' EXIT
+for command in "$build/korven . -r" "rhash --crc32 -r ." "7zz h -scrcCRC32 ."; do
+  strace -f -c -o "$counts" $command >/dev/null 2>&1
+  calls=$(awk '$NF == "total" { print $(NF - 2) }' "$counts")
+  name=$(basename "${command%% *}")
+  awk -v c="$calls" -v f="$files" -v n="$name" \
+    'BEGIN { printf "%-8s %.2f system calls per file (%d in all, %d files)\n", n, c / f, c, f }'
+done
