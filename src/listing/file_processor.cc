@@ -93,12 +93,11 @@ void ProcessFile(Run& run, const std::string& dir, const FindEntry& found) {
   displayName.assign(fullPath);
   UpperCaseAscii(displayName);
 
-  TimeBlock times;
-  ConvertTimes(run, found.times, &times, s.zuluTime != 0);
   const int64_t size = static_cast<int64_t>(found.size);
-
   if (s.dateFilterOn && !PassesDateFilter(run, found.times)) return;
   if (!PassesSizeFilter(run, size)) return;
+  TimeBlock times;
+  ConvertTimes(run, found.times, &times, s.zuluTime != 0);
 
   FitName(run, displayName);
   ++run.counters.listedFiles;
