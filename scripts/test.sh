@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The one test command: installs what is missing, then native build and tests, sanitizer build and tests,
+# The one test command: installs what is missing, then native build and tests, sanitizer builds and tests,
 # Win32 cross build, and the end-to-end tests again against korven.exe under
 # Wine. Ends with one line "N passed, N failed" and a non-zero status when
 # anything failed.
@@ -71,6 +71,14 @@ fi
 if step cmake -S . -B build-asan -G Ninja -DKORVEN_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug &&
    step cmake --build build-asan; then
   run_ctest build-asan
+fi
+
+# The tests of what runs on several threads, under ThreadSanitizer: the
+# read-ahead's unit tests, and the program itself on directories of many files.
+if step cmake -S . -B build-tsan -G Ninja -DKORVEN_THREAD_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug &&
+   step cmake --build build-tsan --target korven_unit_tests korven_e2e_tests; then
+  TSAN_OPTIONS=halt_on_error=1 run_gtest build-tsan/korven_unit_tests --gtest_filter='CrcReadAhead*:FileCrc*'
+  TSAN_OPTIONS=halt_on_error=1 run_gtest build-tsan/korven_e2e_tests --gtest_filter='ManyFiles*:Smoke*'
 fi
 
 # The Win32 program, and the end-to-end tests run against it under Wine.
