@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <mutex>
 
 #include "platform/posix/posix_file_system.h"
 #include "platform/system.h"
@@ -17,6 +19,45 @@ namespace korven {
 namespace {
 
 constexpr long kMsdosSuperMagic = 0x4d44;
+
+// Descriptors of files only read, handed to Close and still open. Numbers
+// are given lowest free first, so the files of a walk hold long runs of
+// consecutive numbers: one close_range closes each run, which saves a
+// system call per file. Threads reading at once share one list; a thread
+// that finds it in use closes its file itself rather than wait.
+class PendingCloses {
+ public:
+  ~PendingCloses() { CloseAll(); }
+  void Close(int fd) {
+    std::unique_lock<std::mutex> lock(mutex_, std::try_to_lock);
+    if (!lock.owns_lock()) {
+      close(fd);
+      return;
+    }
+    fds_[count_++] = fd;
+    if (count_ == fds_.size()) CloseAll();
+  }
+
+ private:
+  void CloseAll() {
+    std::sort(fds_.begin(), fds_.begin() + count_);
+    for (size_t i = 0; i < count_;) {
+      size_t last = i;
+      while (last + 1 < count_ && fds_[last + 1] == fds_[last] + 1) ++last;
+      if (close_range(static_cast<unsigned>(fds_[i]), static_cast<unsigned>(fds_[last]), 0) != 0) {
+        for (size_t k = i; k <= last; ++k) close(fds_[k]);
+      }
+      i = last + 1;
+    }
+    count_ = 0;
+  }
+
+  std::mutex mutex_;
+  std::array<int, 64> fds_{};
+  size_t count_ = 0;
+};
+
+PendingCloses pendingCloses;
 
 int OpenReadOnly(int dirFd, const char* name, int extraFlags) {
   // Non-blocking so that a name swapped for a FIFO can't hang the run.
@@ -55,64 +96,34 @@ FileHandle PosixFileSystem::OpenForReading(const std::string& path) {
     noAtimeRefused_.store(true, std::memory_order_relaxed);
     fd = OpenReadOnly(dirFd, name, 0);
   }
-  OpenedForReading(fd);
   return fd < 0 ? kInvalidHandle : static_cast<FileHandle>(fd);
 }
 
 FileHandle PosixFileSystem::OpenFallback(const std::string& path) {
   int fd = OpenReadOnly(AT_FDCWD, path.c_str(), 0);
-  OpenedForReading(fd);
   return fd < 0 ? kInvalidHandle : static_cast<FileHandle>(fd);
 }
 
 int64_t PosixFileSystem::Read(FileHandle handle, void* buffer, size_t count) {
   ssize_t got;
   do {
-    got = read(static_cast<int>(handle), buffer, count);
+    got = read(DescriptorOf(handle), buffer, count);
   } while (got < 0 && errno == EINTR);
   return got;
 }
 
 bool PosixFileSystem::Seek(FileHandle handle, uint64_t offset) {
-  return lseek(static_cast<int>(handle), static_cast<off_t>(offset), SEEK_SET) != static_cast<off_t>(-1);
-}
-
-void PosixFileSystem::OpenedForReading(int fd) {
-  if (fd < 0) return;
-  std::lock_guard<std::mutex> lock(closeMutex_);
-  if (static_cast<size_t>(fd) >= readOnlyFds_.size()) readOnlyFds_.resize(static_cast<size_t>(fd) + 1);
-  readOnlyFds_[static_cast<size_t>(fd)] = true;
+  return lseek(DescriptorOf(handle), static_cast<off_t>(offset), SEEK_SET) != static_cast<off_t>(-1);
 }
 
 void PosixFileSystem::Close(FileHandle handle) {
-  int fd = static_cast<int>(handle);
-  std::lock_guard<std::mutex> lock(closeMutex_);
   // A file that was only read is closed later, together with the files read
   // after it; anything written to is closed at once.
-  if (fd < 0 || static_cast<size_t>(fd) >= readOnlyFds_.size() || !readOnlyFds_[static_cast<size_t>(fd)]) {
-    close(fd);
-    return;
+  if ((handle & kUpdateHandleBit) != 0) {
+    close(DescriptorOf(handle));
+  } else {
+    pendingCloses.Close(static_cast<int>(handle));
   }
-  readOnlyFds_[static_cast<size_t>(fd)] = false;
-  pendingCloses_[pendingCloseCount_++] = fd;
-  if (pendingCloseCount_ == pendingCloses_.size()) ClosePending();
-}
-
-// Called with closeMutex_ held, or from the destructor.
-void PosixFileSystem::ClosePending() {
-  // Descriptors are numbered lowest free first, so the files of a walk hold
-  // long runs of consecutive numbers: one close_range closes each run.
-  std::sort(pendingCloses_.begin(), pendingCloses_.begin() + pendingCloseCount_);
-  for (size_t i = 0; i < pendingCloseCount_;) {
-    size_t last = i;
-    while (last + 1 < pendingCloseCount_ && pendingCloses_[last + 1] == pendingCloses_[last] + 1) ++last;
-    unsigned first = static_cast<unsigned>(pendingCloses_[i]);
-    if (close_range(first, static_cast<unsigned>(pendingCloses_[last]), 0) != 0) {
-      for (size_t k = i; k <= last; ++k) close(pendingCloses_[k]);
-    }
-    i = last + 1;
-  }
-  pendingCloseCount_ = 0;
 }
 
 bool PosixFileSystem::GetAttributes(const std::string& path, uint32_t* attributes) {

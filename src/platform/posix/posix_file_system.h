@@ -2,15 +2,18 @@
 #ifndef KORVEN_PLATFORM_POSIX_POSIX_FILE_SYSTEM_H_
 #define KORVEN_PLATFORM_POSIX_POSIX_FILE_SYSTEM_H_
 
-#include <array>
 #include <atomic>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/file_system.h"
 
 namespace korven {
+
+// Handles of files opened for update carry this bit above any descriptor,
+// so that Close tells them from files only read without keeping a table.
+constexpr FileHandle kUpdateHandleBit = FileHandle{1} << 40;
+inline int DescriptorOf(FileHandle handle) { return static_cast<int>(handle & ~kUpdateHandleBit); }
 
 class PosixFileSystem : public FileSystem {
  public:
@@ -19,10 +22,7 @@ class PosixFileSystem : public FileSystem {
                  std::vector<FindEntry>* found) override;
   bool LookUp(const std::string& path, FindEntry* entry) override;
   void ForgetDirectories() override;
-  ~PosixFileSystem() override {
-    ForgetDirectories();
-    ClosePending();
-  }
+  ~PosixFileSystem() override { ForgetDirectories(); }
 
   // Reading, attributes, times and volumes: file_io.cc.
   bool ReadsInParallel() const override { return true; }
@@ -55,14 +55,6 @@ class PosixFileSystem : public FileSystem {
   // inside it; AT_FDCWD and the whole path when its directory isn't cached.
   int DirectoryOf(const std::string& path, const char** name) const;
 
-  // Descriptors of files only read, handed to Close and still open: closed
-  // in batches, which saves a system call per file.
-  void ClosePending();
-  void OpenedForReading(int fd);
-  std::mutex closeMutex_;          // guards the three below: files are read on several threads
-  std::vector<bool> readOnlyFds_;  // by descriptor: open for reading and not handed to Close
-  std::array<int, 64> pendingCloses_{};
-  size_t pendingCloseCount_ = 0;
   std::atomic<bool> noAtimeRefused_{false};
 
   // Directories read lately, kept while they lie on the path being walked so
