@@ -7,6 +7,7 @@
 
 #include "crc/crc_read_ahead.h"
 #include "listing/file_processor.h"
+#include "listing/progress.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
 #include "run/run.h"
@@ -93,13 +94,6 @@ std::vector<const FindEntry*> FilesToRead(Run& run, const std::string& path, con
   return files;
 }
 
-// Backspaces over `count` characters, blanks them, and backspaces again.
-void EraseText(Run& run, int count) {
-  if (count <= 0) return;
-  std::string eraser = std::string(count, '\b') + std::string(count, ' ') + std::string(count, '\b');
-  fputs(eraser.c_str(), run.message);
-}
-
 }  // namespace
 
 void WalkPath(Run& run, const std::string& path) {
@@ -132,8 +126,8 @@ void WalkPath(Run& run, const std::string& path) {
     pathWritten = fprintf(run.message, "%.*s ", 55, path.c_str());
   }
   ListDirectory(run, path);
-  EraseText(run, pathWritten);
-  EraseText(run, countWritten);
+  EraseProgress(run, pathWritten);
+  EraseProgress(run, countWritten);
 }
 
 void ListDirectory(Run& run, const std::string& path) {
