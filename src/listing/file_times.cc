@@ -57,14 +57,17 @@ long DayNumber(int year, int month, int day) {
 }
 
 long AgeInDays(Run& run, const FileTimes& times, int timeLetter) {
-  CivilTime today;
-  run.sys.BreakDownFileTime(EpochToFileTime(run.sys.Now()), false, &today);
+  if (!run.todayDayNumber) {
+    CivilTime today;
+    run.sys.BreakDownFileTime(EpochToFileTime(run.sys.Now()), false, &today);
+    run.todayDayNumber = DayNumber(today.year, today.month, today.day);
+  }
   uint64_t fileTime = times.write;
   if (timeLetter == 'a' || timeLetter == 'A') fileTime = times.access;
   if (timeLetter == 'c' || timeLetter == 'C') fileTime = times.creation;
   CivilTime date;
   ConvertOne(run, fileTime, false, &date);
-  return DayNumber(today.year, today.month, today.day) - DayNumber(date.year, date.month, date.day);
+  return *run.todayDayNumber - DayNumber(date.year, date.month, date.day);
 }
 
 bool RestoreTimes(Run& run, const std::string& path, const FileTimes& times) {

@@ -38,7 +38,8 @@ bool FindTimes(Run& run, const std::string& path, TimeBlock* block, bool zulu);
 long DayNumber(int year, int month, int day);
 
 // Calendar days between today and the file's date in local time: the access
-// date for 'a', the creation date for 'c', else the last-write date.
+// date for 'a', the creation date for 'c', else the last-write date. Today is
+// taken from the clock at the run's first call and kept for the run.
 long AgeInDays(Run& run, const FileTimes& times, int timeLetter);
 
 // Gives `path` back its times; a read-only or system file is made writable

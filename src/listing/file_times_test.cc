@@ -98,6 +98,24 @@ TEST(FileTimes, AgeCountsCalendarDaysInLocalTime) {
   EXPECT_EQ(AgeInDays(t.run, times, 'c'), 3);
 }
 
+TEST(FileTimes, AgeReadsTheClockOnceForTheRun) {
+  TestRun t;
+  t.sys.now = UtcSeconds(2009, 1, 1, 17, 0, 0);  // 12:00 local on 01/01
+  FileTimes times;
+  times.write = FileTimeOf(2008, 12, 29, 5, 0, 0);  // 00:00 local on 12/29
+  const int callsBefore = t.sys.nowCalls;
+  EXPECT_EQ(AgeInDays(t.run, times, 'w'), 3);
+  EXPECT_EQ(AgeInDays(t.run, times, 'w'), 3);
+  EXPECT_EQ(t.sys.nowCalls - callsBefore, 1);
+  // A clock past midnight later in the run leaves today as it was.
+  t.sys.now = UtcSeconds(2009, 1, 2, 17, 0, 0);
+  EXPECT_EQ(AgeInDays(t.run, times, 'w'), 3);
+  EXPECT_EQ(t.sys.nowCalls - callsBefore, 1);
+  // A new run takes today afresh.
+  korven::Run next(RealFileSystem(), t.sys);
+  EXPECT_EQ(AgeInDays(next, times, 'w'), 4);
+}
+
 struct stat StatOf(const std::string& path) {
   struct stat st;
   EXPECT_EQ(stat(path.c_str(), &st), 0);

@@ -70,6 +70,8 @@ bool WildcardMatch(std::string_view pattern, std::string_view name) {
   return MatchRuns(pattern, name);
 }
 
+bool MatchesEveryName(std::string_view pattern) { return pattern == "*" || pattern == "*.*"; }
+
 bool FindOrderLess(std::string_view a, std::string_view b) {
   int rankA = DotRank(a);
   int rankB = DotRank(b);

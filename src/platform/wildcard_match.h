@@ -13,6 +13,11 @@ namespace korven {
 // matches every name) and a pattern ending in `.` matches names without one.
 bool WildcardMatch(std::string_view pattern, std::string_view name);
 
+// True for "*" and "*.*", which WildcardMatch matches with every name a
+// directory holds (any name but the empty one), so a search may take all its
+// names without matching each; false for other patterns.
+bool MatchesEveryName(std::string_view pattern);
+
 // The order of a directory search: "." and ".." first, then by upper-cased
 // name in byte order.
 bool FindOrderLess(std::string_view a, std::string_view b);

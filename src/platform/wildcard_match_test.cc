@@ -52,6 +52,20 @@ TEST(WildcardMatchTest, FollowsTheWin32Rules) {
   }
 }
 
+TEST(WildcardMatchTest, PatternsThatMatchEveryNameAreKnown) {
+  // Every name a directory may hold; not the empty one, which "*.*" does not match.
+  const char* const names[] = {".", "..", ".profile", "Makefile", "a.b.c", "x.", "*", "?.?", "A"};
+  for (const char* pattern : {"*", "*.*"}) {
+    EXPECT_TRUE(MatchesEveryName(pattern)) << pattern;
+    for (const char* name : names) {
+      EXPECT_TRUE(WildcardMatch(pattern, name)) << "pattern " << pattern << " name " << name;
+    }
+  }
+  for (const char* pattern : {"", ".", "*.", "?", "*.TXT", "*.*.", "*.?", "A*"}) {
+    EXPECT_FALSE(MatchesEveryName(pattern)) << pattern;
+  }
+}
+
 TEST(WildcardMatchTest, ManyStarsStayFast) {
   std::string name(10000, 'a');
   EXPECT_FALSE(WildcardMatch("*a*a*a*a*a*a*a*a*b", name));

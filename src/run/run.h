@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "config/run_settings.h"
@@ -51,6 +52,9 @@ struct Run {
   int volumeType = 1;
   int outputDriveIndex = -1;  // 0 for A:, 1 for B:, ...; -1 without a drive letter
   int64_t startTime = -1;     // seconds since 1970; -1 until taken
+  // Today's DayNumber in local time for the files' ages: the clock is read
+  // for it once, when the first age is wanted.
+  std::optional<long> todayDayNumber;
   std::string moduleFileName;
   std::string timeZoneAbbreviation;
 

@@ -6,14 +6,11 @@
 namespace korven {
 
 bool IsExcluded(Run& run, const std::string& name) {
-  std::string text = name;
-  if (!run.settings.excludeKeepCase) {
-    for (char& c : text) {
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-  }
+  // The closing rules upper-cased the patterns; the matcher reads the name in
+  // upper case, so no upper-case copy of it is made.
+  const int flags = run.settings.excludeKeepCase ? 0 : kMatchUpperText;
   for (const std::string& pattern : run.values.excludeTypes) {
-    if (PatternMatch(pattern, text, 0) == 0) return true;
+    if (PatternMatch(pattern, name, flags) == 0) return true;
   }
   return false;
 }

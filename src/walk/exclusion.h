@@ -9,8 +9,8 @@ namespace korven {
 struct Run;
 
 // True when the bare file name `name` matches a pattern of the exclusion list.
-// The name is upper-cased first unless excludeKeepCase is set, as the option
-// parser does with the patterns.
+// The name is matched as if upper case unless excludeKeepCase is set, as the
+// closing rules upper-case the patterns.
 bool IsExcluded(Run& run, const std::string& name);
 
 }  // namespace korven

@@ -35,6 +35,16 @@ TEST(IsExcludedTest, MatchesTheBareNameAgainstEveryPattern) {
       {{"*.tmp"}, 1, "b.tmp", true},  // both kept as typed
       {{"*.TMP"}, 1, "b.tmp", false},
       {{"*.tmp"}, 0, "b.tmp", false},  // patterns are upper-cased by the parser
+      {{"[A-C]*"}, 0, "b.txt", true},    // a range typed as [a-c] is stored as [A-C]
+      {{"[A-C]*"}, 0, "B.TXT", true},
+      {{"[A-C]*"}, 0, "d.txt", false},
+      // Ranges reaching past `Z` take the name as upper case, not folded to lower.
+      {{"[+-_]"}, 0, "a", true},   // `A` lies between `+` and `_`
+      {{"[A-_]"}, 0, "_", true},
+      {{"[A-_]"}, 0, "b", true},
+      {{"[0-Z]*"}, 0, "_x", false},  // `_` lies past `Z`
+      {{"[0-Z]*"}, 0, "x_", true},
+      {{"[0-Z]*"}, 1, "x_", false},  // `x` kept as typed lies past `Z`
   };
   MemoryFileSystem fs;
   FakeSystem sys;

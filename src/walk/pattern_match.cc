@@ -15,6 +15,11 @@ unsigned char Fold(unsigned char c, int flags) {
                                                                  : c;
 }
 
+unsigned char UpperText(unsigned char c, int flags) {
+  return (flags & kMatchUpperText) != 0 && c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 'a' + 'A')
+                                                                  : c;
+}
+
 bool InClass(std::string_view name, unsigned char c) {
   struct Class {
     const char* name;
@@ -220,7 +225,7 @@ class Matcher {
         continue;
       } else if (t < tEnd) {
         Element element = Parse(p);
-        unsigned char c = static_cast<unsigned char>(text_[t]);
+        unsigned char c = UpperText(static_cast<unsigned char>(text_[t]), flags_);
         if (Matches(element, p, c, period && t == start)) {
           p = element.end;
           ++t;

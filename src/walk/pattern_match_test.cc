@@ -119,5 +119,55 @@ TEST(PatternMatchTest, AgreesWithTheCLibraryForEveryFlagCombination) {
   EXPECT_EQ(differences, 0) << "of " << compared;
 }
 
+std::string UpperAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+TEST(PatternMatchTest, UpperTextMatchesAsAnUpperCasedText) {
+  const MatchCase cases[] = {
+      {"*.TMP", "a.tmp", kMatchUpperText, 0},
+      {"*.tmp", "a.tmp", kMatchUpperText, 1},  // the pattern is taken as it is
+      {"[A-C]", "b", kMatchUpperText, 0},
+      {"[A-_]", "b", kMatchUpperText, 0},
+      {"[A-_]", "b", kMatchCaseFold, 1},      // folded to lower case, the range is empty
+      {"[0-Z]", "_", kMatchUpperText, 1},
+      {"[0-Z]", "_", kMatchCaseFold, 0},      // folded to lower case, it reaches `z`
+      {"[[:upper:]]", "q", kMatchUpperText, 0},
+      {"[!a]", "a", kMatchUpperText, 0},      // the text reads `A`
+      {"\\Q", "q", kMatchUpperText, 0},       // an escaped letter too
+  };
+  for (const MatchCase& c : cases) {
+    EXPECT_EQ(PatternMatch(c.pattern, c.text, c.flags), c.result)
+        << "pattern " << c.pattern << " text " << c.text << " flags " << c.flags;
+  }
+
+  std::mt19937 random(20240612);
+  auto pick = [&random](size_t count) {
+    return std::uniform_int_distribution<size_t>(0, count - 1)(random);
+  };
+  int differences = 0;
+  for (int round = 0; round < 2000; ++round) {
+    std::string pattern;
+    size_t pieces = pick(6);
+    for (size_t i = 0; i < pieces; ++i) pattern += kPatternPieces[pick(std::size(kPatternPieces))];
+    for (int t = 0; t < 6; ++t) {
+      std::string text;
+      size_t length = pick(7);
+      for (size_t i = 0; i < length; ++i) text += kTextCharacters[pick(sizeof kTextCharacters)];
+      for (int flags = 0; flags < 32; ++flags) {
+        int expected = PatternMatch(pattern, UpperAscii(text), flags);
+        if (PatternMatch(pattern, text, flags | kMatchUpperText) != expected && ++differences <= 20) {
+          ADD_FAILURE() << "pattern \"" << pattern << "\" text \"" << text << "\" flags " << flags
+                        << ": upper-cased text gives " << expected;
+        }
+      }
+    }
+  }
+  EXPECT_EQ(differences, 0);
+}
+
 }  // namespace
 }  // namespace korven

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "crc/crc_read_ahead.h"
 #include "listing/file_processor.h"
+#include "listing/progress.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
 #include "run/run.h"
@@ -24,12 +26,15 @@ constexpr size_t kPathBufferSize = 10400;
 bool IsDotEntry(const std::string& name) { return name == "." || name == ".."; }
 
 // Paths that would not fit the path buffers are skipped, not cut. The main
-// pass reports them; the counting pass skips the same ones quietly.
-bool FitsPathBuffer(Run& run, const std::string& path) {
-  if (path.size() < kPathBufferSize) return true;
+// pass reports them; the counting pass skips the same ones quietly. The path
+// is `path` followed by `name`, joined only for the report.
+bool FitsPathBuffer(Run& run, const std::string& path, std::string_view name) {
+  if (path.size() + name.size() < kPathBufferSize) return true;
   if (run.countingPass == 0) {
+    std::string whole = path;
+    whole += name;
     fprintf(run.message, "\nPath longer than %zu characters skipped: %.60s...\n",
-            kPathBufferSize - 1, path.c_str());
+            kPathBufferSize - 1, whole.c_str());
   }
   return false;
 }
@@ -69,12 +74,12 @@ void HandleEntry(Run& run, const std::string& path, const FindEntry& entry) {
   if (entry.IsDirectory()) {
     // With recursion a subdirectory's streams come when it is walked itself.
     if (!run.settings.recurse && DirectoryStreamsShown(run) && !IsDotEntry(entry.name) &&
-        FitsPathBuffer(run, path + entry.name)) {
+        FitsPathBuffer(run, path, entry.name)) {
       AddDirectoryStreams(run, path + entry.name);
     }
     return;
   }
-  if (!FitsPathBuffer(run, path + entry.name)) return;
+  if (!FitsPathBuffer(run, path, entry.name)) return;
   if (CountsFiles(run)) {
     // Filters come later: the count is of everything the main pass may list.
     CountFile(run, path, entry);
@@ -93,17 +98,10 @@ std::vector<const FindEntry*> FilesToRead(Run& run, const std::string& path, con
   return files;
 }
 
-// Backspaces over `count` characters, blanks them, and backspaces again.
-void EraseText(Run& run, int count) {
-  if (count <= 0) return;
-  std::string eraser = std::string(count, '\b') + std::string(count, ' ') + std::string(count, '\b');
-  fputs(eraser.c_str(), run.message);
-}
-
 }  // namespace
 
 void WalkPath(Run& run, const std::string& path) {
-  if (!FitsPathBuffer(run, path + "*.*")) return;
+  if (!FitsPathBuffer(run, path, "*.*")) return;
   std::vector<FindEntry> entries;
   if (!run.fs.FindFiles(path, "*.*", &entries) || entries.empty()) return;
 
@@ -132,14 +130,14 @@ void WalkPath(Run& run, const std::string& path) {
     pathWritten = fprintf(run.message, "%.*s ", 55, path.c_str());
   }
   ListDirectory(run, path);
-  EraseText(run, pathWritten);
-  EraseText(run, countWritten);
+  EraseProgress(run, pathWritten);
+  EraseProgress(run, countWritten);
 }
 
 void ListDirectory(Run& run, const std::string& path) {
   for (const std::string& type : run.values.searchTypes) {
     if (!type.empty() && type.front() == '-') break;
-    if (!FitsPathBuffer(run, path + type)) continue;
+    if (!FitsPathBuffer(run, path, type)) continue;
     std::vector<FindEntry> found;
     if (!run.fs.FindFiles(path, type, &found)) continue;
     CrcReadAheadBatch readAhead(run, path, FilesToRead(run, path, found));

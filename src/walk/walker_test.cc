@@ -196,7 +196,34 @@ TEST_F(WalkerTest, OverlongPathIsSkippedWithAMessage) {
   std::string longPath = P("/T/") + std::string(10400, 'X') + kPathSeparator;
   WalkPath(run_, longPath);
   EXPECT_TRUE(fs_.searches().empty());
-  EXPECT_NE(ReadAll(run_.message).find("Path longer than 10399 characters skipped"), std::string::npos);
+  EXPECT_EQ(ReadAll(run_.message), "\nPath longer than 10399 characters skipped: " +
+                                       longPath.substr(0, 60) + "...\n");
+}
+
+TEST_F(WalkerTest, FileWhosePathWouldBeOverlongIsSkippedWithTheStartOfThePath) {
+  const std::string dir = P("/T/A/");
+  const std::string fits(10399 - dir.size(), 'F');
+  const std::string overlong(10400 - dir.size(), 'N');
+  fs_.AddFile(dir + fits, "f");
+  fs_.AddFile(dir + overlong, "n");
+  run_.values.searchTypes = {fits.substr(0, 3) + "*", overlong.substr(0, 3) + "*"};
+  WalkPath(run_, dir);
+  const std::vector<std::string> listed = Listed();
+  ASSERT_EQ(listed.size(), 1u);
+  EXPECT_EQ(listed[0].back(), 'F');  // the name fitted to the width ends the same
+  EXPECT_EQ(ReadAll(run_.message), "\nPath longer than 10399 characters skipped: " +
+                                       (dir + overlong).substr(0, 60) + "...\n");
+
+  // The counting pass skips it too, without a word about it.
+  FILE* quiet = tmpfile();
+  std::swap(quiet, run_.message);
+  run_.countingPass = 1;
+  run_.settings.outputMode = 1;
+  WalkPath(run_, dir);
+  EXPECT_EQ(run_.counters.countedFiles, 1);
+  EXPECT_EQ(ReadAll(run_.message).find("Path longer"), std::string::npos);
+  std::swap(quiet, run_.message);
+  fclose(quiet);
 }
 
 TEST_F(WalkerTest, EachDirectoryIsSearchedOnceForTheWalkAndOncePerType) {

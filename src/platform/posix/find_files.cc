@@ -126,8 +126,13 @@ bool PosixFileSystem::FindFiles(const std::string& dir, const std::string& patte
     directoryCache_.push_back(std::move(read));
     hit = directoryCache_.end() - 1;
   }
-  for (const FindEntry& entry : hit->entries) {
-    if (WildcardMatch(pattern, entry.name)) found->push_back(entry);
+  if (MatchesEveryName(pattern)) {
+    // The walk and the default type ask for everything: one copy, no matching.
+    *found = hit->entries;
+  } else {
+    for (const FindEntry& entry : hit->entries) {
+      if (WildcardMatch(pattern, entry.name)) found->push_back(entry);
+    }
   }
   return !found->empty();
 }

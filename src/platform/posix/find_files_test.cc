@@ -80,6 +80,22 @@ TEST_F(FindFilesTest, SelectsWithTheWin32WildcardRules) {
   EXPECT_TRUE(found.empty());
 }
 
+TEST_F(FindFilesTest, StarAndStarDotStarTakeEveryEntryAndReplaceWhatWasFound) {
+  std::vector<FindEntry> all;
+  ASSERT_TRUE(fs_.FindFiles(root_, "*.*", &all));
+  for (const char* pattern : {"*", "*.*"}) {
+    std::vector<FindEntry> found(3);  // what a search found before is dropped
+    ASSERT_TRUE(fs_.FindFiles(root_, pattern, &found)) << pattern;
+    EXPECT_EQ(Names(found), Names(all)) << pattern;
+    ASSERT_EQ(found.size(), all.size());
+    for (size_t i = 0; i < found.size(); ++i) {
+      EXPECT_EQ(found[i].attributes, all[i].attributes) << found[i].name;
+      EXPECT_EQ(found[i].size, all[i].size) << found[i].name;
+      EXPECT_EQ(found[i].times.write, all[i].times.write) << found[i].name;
+    }
+  }
+}
+
 TEST_F(FindFilesTest, EntriesCarryAttributesSizeAndTimes) {
   std::vector<FindEntry> found;
   ASSERT_TRUE(fs_.FindFiles(root_, "*.*", &found));
