@@ -70,7 +70,6 @@ namespace {
   OpenListingOutput(run);
   WriteAccountingHeader(run);
 
-  if (run.values.searchTypes.empty()) run.values.searchTypes.push_back("*.*");
   if (run.values.searchPaths.empty()) {
     run.values.searchPaths.push_back(run.sys.CurrentDirectory().substr(0, kMaxCurrentDirectory));
   }
