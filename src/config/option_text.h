@@ -20,7 +20,8 @@ bool EqualsIgnoreCase(const std::string& a, const std::string& b);
 // The text without the newlines around it, for messages quoted in a line.
 std::string TrimNewlines(const std::string& text);
 
-// printf into a std::string, for the messages that refuse a value.
+// printf into a std::string, for the messages that refuse a value and the
+// fields of an expanded name template.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 }  // namespace korven
