@@ -46,11 +46,13 @@ bool EqualsIgnoreCase(const std::string& a, const std::string& b) {
   return a.size() == b.size() && UpperAscii(a) == UpperAscii(b);
 }
 
-std::string TrimNewlines(const std::string& text) {
-  size_t first = text.find_first_not_of('\n');
+std::string Trim(const std::string& text, const char* characters) {
+  size_t first = text.find_first_not_of(characters);
   if (first == std::string::npos) return "";
-  return text.substr(first, text.find_last_not_of('\n') - first + 1);
+  return text.substr(first, text.find_last_not_of(characters) - first + 1);
 }
+
+std::string TrimNewlines(const std::string& text) { return Trim(text, "\n"); }
 
 std::string Format(const char* format, ...) {
   va_list args;

@@ -17,6 +17,8 @@ bool ParseOnOff(const std::string& text, bool* on);
 std::string UpperAscii(std::string text);
 bool EqualsIgnoreCase(const std::string& a, const std::string& b);
 
+// The text without any of `characters` at either end.
+std::string Trim(const std::string& text, const char* characters);
 // The text without the newlines around it, for messages quoted in a line.
 std::string TrimNewlines(const std::string& text);
 
