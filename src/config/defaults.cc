@@ -1,6 +1,6 @@
 #include "config/defaults.h"
 
-#include "config/option_text.h"
+#include "platform/ascii.h"
 #include "platform/system.h"
 #include "run/run.h"
 

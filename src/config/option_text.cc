@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "platform/ascii.h"
+
 namespace korven {
 
 bool ParseNumber(const std::string& text, int64_t low, int64_t high, int64_t* value) {
@@ -33,13 +35,6 @@ bool ParseOnOff(const std::string& text, bool* on) {
     }
   }
   return false;
-}
-
-std::string UpperAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
 }
 
 bool EqualsIgnoreCase(const std::string& a, const std::string& b) {

@@ -14,7 +14,7 @@ bool ParseNumber(const std::string& text, int64_t low, int64_t high, int64_t* va
 // "1", "on", "yes", "true" / "0", "off", "no", "false", in any case.
 bool ParseOnOff(const std::string& text, bool* on);
 
-std::string UpperAscii(std::string text);
+// Equal but for the case of ASCII letters.
 bool EqualsIgnoreCase(const std::string& a, const std::string& b);
 
 // The text without any of `characters` at either end.

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "platform/ascii.h"
+
 namespace korven {
 namespace {
 
