@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "config/option_actions.h"
-#include "config/option_text.h"
+#include "platform/ascii.h"
 #include "run/run.h"
 #include "run/terminate.h"
 

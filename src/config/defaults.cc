@@ -1,6 +1,6 @@
 #include "config/defaults.h"
 
-#include "config/option_text.h"
+#include "platform/ascii.h"
 #include "platform/system.h"
 #include "run/run.h"
 
@@ -33,7 +33,6 @@ std::string TimeZoneAbbreviation(const std::string& zoneName) {
 void ApplyEnvironmentDefaults(Run& run) {
   run.sys.SetFileApisToAnsi();
   run.settings.timeKind = 'w';
-  run.settings.zuluTime = 0;
   if (EnvironmentSaysOn(run, "RESET")) run.settings.resetTimes = 1;
   if (EnvironmentSaysOn(run, "SILENT")) run.settings.quietLevel = 1;
   run.startTime = run.sys.Now();
@@ -41,24 +40,19 @@ void ApplyEnvironmentDefaults(Run& run) {
   run.timeZoneAbbreviation = TimeZoneAbbreviation(run.sys.StandardTimeZoneName());
 }
 
+// Only what differs from the starting values of Run, RunSettings and
+// OptionValues (a delimiter of ' ', 8000 days, fitting level 1, ...) is set here.
 void ApplyBuiltInDefaults(Run& run) {
-  run.listing = stdout;
-  run.message = stderr;
   RunSettings& s = run.settings;
   s.nameWidth = 35;
   s.nameWidthGiven = 35;
   s.crcMode = 1;
   s.showStreams = 1;
   s.printDateTime = 1;
-  s.recurse = 0;
-  s.verifySignature = 0;
   s.timeKind = 'w';
 
   OptionValues& v = run.values;
-  v.nameWidthLevel = 1;
   v.recordLength = s.nameWidth + 47;
-  v.delimiterChar = ' ';
-  v.newerDays = 8000;
 
   CivilTime start;
   start.year = 1980;

@@ -17,6 +17,8 @@ namespace {
 
 const char* const kIniNames[] = {"korven.ini", "TOLVANER.INI"};
 const char kSection[] = "KORVEN";
+// What a line, a section name, a key and a value are trimmed of.
+const char kBlanks[] = " \t\r\n";
 
 std::string WithSeparator(std::string dir) {
   if (!dir.empty() && dir.back() != kPathSeparator) dir += kPathSeparator;
@@ -26,12 +28,6 @@ std::string WithSeparator(std::string dir) {
 std::string DirectoryOf(const std::string& path) {
   size_t separator = path.find_last_of(kIsWin32 ? "\\/" : "/");
   return separator == std::string::npos ? "" : path.substr(0, separator + 1);
-}
-
-std::string Trim(const std::string& text) {
-  size_t first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string::npos) return "";
-  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
 // One line of any length, without its line end; false at the end of the file.
@@ -78,22 +74,22 @@ void ApplyIniFile(Run& run, const std::string& path) {
   std::string line;
   while (ReadLine(file, &line)) {
     ++lineNumber;
-    std::string text = Trim(line);
+    std::string text = Trim(line, kBlanks);
     if (text.empty() || text[0] == ';' || text[0] == '#') continue;
     if (text[0] == '[') {
       if (text.back() != ']') {
         fclose(file);
         RefuseLine(run, path, lineNumber, "a section name needs a closing ]");
       }
-      inSection = EqualsIgnoreCase(Trim(text.substr(1, text.size() - 2)), kSection);
+      inSection = EqualsIgnoreCase(Trim(text.substr(1, text.size() - 2), kBlanks), kSection);
       continue;
     }
     if (!inSection) continue;
     size_t equals = text.find('=');
     std::string why = "expected KEY=VALUE";
     if (equals != std::string::npos) {
-      std::string value = Trim(text.substr(equals + 1));
-      why = ApplyNamedOption(run, Trim(text.substr(0, equals)), &value, OptionSource::kIniFile);
+      std::string value = Trim(text.substr(equals + 1), kBlanks);
+      why = ApplyNamedOption(run, Trim(text.substr(0, equals), kBlanks), &value, OptionSource::kIniFile);
     }
     if (!why.empty()) {
       fclose(file);

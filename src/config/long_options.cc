@@ -34,6 +34,12 @@ struct NamedOption {
   Action action;
 };
 
+// --skip-512 and the INI key qxr.
+std::string SkipFirst512Switch(Run& run, const std::string&, bool on) {
+  SkipFirst512(run, on);
+  return std::string();
+}
+
 // clang-format off
 const NamedOption kOptions[] = {
     // Switches that set one field.
@@ -66,27 +72,17 @@ const NamedOption kOptions[] = {
      }},
     {"create-signature", Form::kSwitch, Where::kEverywhere, nullptr,
      [](Run& run, const std::string&, bool on) {
-       run.settings.createSignature = on;
-       if (on) run.settings.resetTimes = 1;
+       SetSignatureChange(run, SignatureChange::kCreate, on);
        return std::string();
      }},
     {"erase-signature", Form::kSwitch, Where::kEverywhere, nullptr,
      [](Run& run, const std::string&, bool on) {
-       run.settings.eraseSignature = on;
-       if (on) run.settings.resetTimes = 1;
+       SetSignatureChange(run, SignatureChange::kErase, on);
        return std::string();
      }},
-    {"skip-512", Form::kSwitch, Where::kEverywhere, nullptr,
-     [](Run& run, const std::string&, bool on) {
-       SkipFirst512(run, on);
-       return std::string();
-     }},
+    {"skip-512", Form::kSwitch, Where::kEverywhere, nullptr, SkipFirst512Switch},
     // The suite's own INI keyword for the same.
-    {"qxr", Form::kSwitch, Where::kIniOnly, nullptr,
-     [](Run& run, const std::string&, bool on) {
-       SkipFirst512(run, on);
-       return std::string();
-     }},
+    {"qxr", Form::kSwitch, Where::kIniOnly, nullptr, SkipFirst512Switch},
     {"crc", Form::kSwitch, Where::kEverywhere, nullptr,
      [](Run& run, const std::string&, bool on) {
        if (on) {
@@ -177,8 +173,7 @@ const NamedOption kOptions[] = {
      }},
     {"notice", Form::kCommand, Where::kCommandLineOnly, nullptr,
      [](Run& run, const std::string&, bool) {
-       run.settings.noticeRequested = 1;
-       PrintNotice(run.listing);
+       ShowNotice(run);
        return std::string();
      }},
     // Asked for, so not an error: ends with status 0, unlike -?.

@@ -8,6 +8,7 @@
 #include "config/run_settings.h"
 #include "run/accounting.h"
 #include "run/run.h"
+#include "surroundings/help_text.h"
 #include "surroundings/name_template.h"
 
 namespace korven {
@@ -160,6 +161,12 @@ void SkipFirst512(Run& run, bool on) {
   run.values.displacement = on ? 512 : 0;
 }
 
+void SetSignatureChange(Run& run, SignatureChange change, bool on) {
+  RunSettings& s = run.settings;
+  (change == SignatureChange::kCreate ? s.createSignature : s.eraseSignature) = on ? 1 : 0;
+  if (on) s.resetTimes = 1;
+}
+
 std::string SetSizeLimit(Run& run, const std::string& text, SizeBound bound) {
   int64_t bytes;
   if (!ParseNumber(text, 0, kMaxBytes, &bytes)) {
@@ -266,6 +273,11 @@ void SelectAltHashColumn(Run& run) {
   run.settings.hashAltMode = 1;
   run.settings.crcMode = 0;
   run.settings.hashMode3 = 0;
+}
+
+void ShowNotice(Run& run) {
+  run.settings.noticeRequested = 1;
+  PrintNotice(run.listing);
 }
 
 }  // namespace korven

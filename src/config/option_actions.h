@@ -36,6 +36,10 @@ std::string SetDisplacement(Run& run, const std::string& text);
 // -b
 void SkipFirst512(Run& run, bool on);
 
+// -C / -E: a file signed or cut is written to, so its times are put back afterwards.
+enum class SignatureChange { kCreate, kErase };
+void SetSignatureChange(Run& run, SignatureChange change, bool on);
+
 enum class SizeBound { kLess, kGreater };
 // -L / -G: bytes.
 std::string SetSizeLimit(Run& run, const std::string& text, SizeBound bound);
@@ -55,6 +59,9 @@ void SetShortNameColumn(Run& run);
 // -c / -h
 void SelectCrcColumn(Run& run);
 void SelectAltHashColumn(Run& run);
+
+// -@: prints the notice on the listing stream.
+void ShowNotice(Run& run);
 
 }  // namespace korven
 

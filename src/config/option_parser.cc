@@ -201,14 +201,10 @@ void ReadOption(Run& run, Arguments& args, OptionWord& word) {
     case 'S': Toggle(s.showStreams, forced, 1); break;
     case 'R': s.resetTimes = 1; break;
     case 'C':
-      s.createSignature = 1;
-      s.resetTimes = 1;
+    case 'E':
+      SetSignatureChange(run, letter == 'C' ? SignatureChange::kCreate : SignatureChange::kErase, true);
       break;
     case 'V': s.verifySignature = 1; break;
-    case 'E':
-      s.eraseSignature = 1;
-      s.resetTimes = 1;
-      break;
     case 'b': SkipFirst512(run, true); break;
     case 'D': Check(run, SetDisplacement(run, TakeValue(run, args, word, letter))); break;
     case 'd': Check(run, SetDelimiter(run, TakeValue(run, args, word, letter))); break;
@@ -251,10 +247,7 @@ void ReadOption(Run& run, Arguments& args, OptionWord& word) {
       break;
     case '9': s.optNine = 1; break;
     case 'P': Toggle(s.pauseOn, forced, 1); break;
-    case '@':
-      s.noticeRequested = 1;
-      PrintNotice(run.listing);
-      break;
+    case '@': ShowNotice(run); break;
     case '?':
       PrintHelp(run.listing);
       Terminate(run, kIllegalOption);

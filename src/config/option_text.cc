@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "platform/ascii.h"
+
 namespace korven {
 
 bool ParseNumber(const std::string& text, int64_t low, int64_t high, int64_t* value) {
@@ -35,22 +37,17 @@ bool ParseOnOff(const std::string& text, bool* on) {
   return false;
 }
 
-std::string UpperAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
-
 bool EqualsIgnoreCase(const std::string& a, const std::string& b) {
   return a.size() == b.size() && UpperAscii(a) == UpperAscii(b);
 }
 
-std::string TrimNewlines(const std::string& text) {
-  size_t first = text.find_first_not_of('\n');
+std::string Trim(const std::string& text, const char* characters) {
+  size_t first = text.find_first_not_of(characters);
   if (first == std::string::npos) return "";
-  return text.substr(first, text.find_last_not_of('\n') - first + 1);
+  return text.substr(first, text.find_last_not_of(characters) - first + 1);
 }
+
+std::string TrimNewlines(const std::string& text) { return Trim(text, "\n"); }
 
 std::string Format(const char* format, ...) {
   va_list args;

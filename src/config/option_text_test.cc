@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "platform/ascii.h"
+
 namespace korven {
 namespace {
 
@@ -59,6 +61,10 @@ TEST(OptionTextTest, CaseNewlinesAndFormat) {
   EXPECT_FALSE(EqualsIgnoreCase("korven.ini", "korven.in"));
   EXPECT_EQ(TrimNewlines("\n\nabc\nd\n"), "abc\nd");
   EXPECT_EQ(TrimNewlines("\n\n"), "");
+  EXPECT_EQ(TrimNewlines(" \nabc\n "), " \nabc\n ");
+  EXPECT_EQ(Trim(" \t key = value\r\n", " \t\r\n"), "key = value");
+  EXPECT_EQ(Trim(" \t\r\n", " \t\r\n"), "");
+  EXPECT_EQ(Trim("", " "), "");
   EXPECT_EQ(Format("%s=%d", "w", 40), "w=40");
   EXPECT_EQ(Format("%s", std::string(3000, 'x').c_str()).size(), 3000u);
 }

@@ -10,6 +10,10 @@ namespace korven {
 constexpr uint32_t kCrcInitialRegister = 0xFFFFFFFFu;
 constexpr int kCrcTextSize = 9;  // 8 characters and the NUL
 
+// The module name that CRC error messages (out of memory for the read
+// buffer, a signature file that cannot be opened) print above their line number.
+constexpr const char* kCrcModuleName = "\\Work\\C70\\Lib70\\Crc_stuf7";
+
 // Advances the register over `count` bytes with the fastest kernel this
 // processor has. No complement is applied here.
 uint32_t CrcUpdate(uint32_t reg, const unsigned char* bytes, size_t count);

@@ -16,7 +16,6 @@ namespace korven {
 
 namespace {
 
-constexpr const char* kCrcModuleName = "\\Work\\C70\\Lib70\\Crc_stuf7";
 constexpr int kCrcMemoryLine = 85;
 
 // Closes the file on every way out, an interrupt ending the run included.

@@ -13,7 +13,6 @@ namespace korven {
 
 namespace {
 
-constexpr const char* kModule = "\\Work\\C70\\Lib70\\Crc_stuf7";
 constexpr size_t kChunk = 60000;
 constexpr uint64_t kEraseLimit = uint64_t{1} << 31;
 
@@ -71,7 +70,7 @@ void AppendSignature(Run& run, const std::string& path, uint32_t value) {
 bool VerifySignature(Run& run, const std::string& path) {
   FileHandle file = run.fs.OpenForReading(path);
   if (file == kInvalidHandle) {
-    fprintf(run.message, "\n%s\n%d\nCan't open %s for integrity check\n", kModule, 404, path.c_str());
+    fprintf(run.message, "\n%s\n%d\nCan't open %s for integrity check\n", kCrcModuleName, 404, path.c_str());
     return false;
   }
   // One pass: the last 8 bytes read so far are held back at the front of the

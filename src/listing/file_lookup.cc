@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/ascii.h"
 #include "run/run.h"
 
 namespace korven {
@@ -9,8 +10,6 @@ namespace korven {
 namespace {
 
 bool IsWild(unsigned char c) { return c >= 0x80; }
-
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // Win32 names compare without regard to ASCII case, as the search did.
 bool SameApartFromWild(const std::string& sought, const std::string& found) {

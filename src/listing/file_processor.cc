@@ -10,6 +10,7 @@
 #include "listing/name_fitting.h"
 #include "listing/progress.h"
 #include "listing/record_layout.h"
+#include "platform/ascii.h"
 #include "platform/file_system.h"
 #include "run/run.h"
 #include "streams/file_streams.h"
@@ -17,12 +18,6 @@
 namespace korven {
 
 namespace {
-
-void UpperCaseAscii(std::string& text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-}
 
 uint64_t TimeByLetter(const FileTimes& times, char letter) {
   if (letter == 'a') return times.access;
@@ -91,7 +86,7 @@ void ProcessFile(Run& run, const std::string& dir, const FindEntry& found) {
   const RunSettings& s = run.settings;
   fullPath.assign(dir).append(found.name);
   displayName.assign(fullPath);
-  UpperCaseAscii(displayName);
+  for (char& c : displayName) c = UpperAscii(c);
 
   const int64_t size = static_cast<int64_t>(found.size);
   if (s.dateFilterOn && !PassesDateFilter(run, found.times)) return;

@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "platform/ascii.h"
+
 namespace korven {
 
 namespace {
 
-unsigned char UpperAscii(char c) {
-  unsigned char u = static_cast<unsigned char>(c);
-  return u >= 'a' && u <= 'z' ? static_cast<unsigned char>(u - 'a' + 'A') : u;
-}
+// Upper-cased as a byte from 0 to 255, so that names order as unsigned bytes.
+unsigned char UpperByte(char c) { return static_cast<unsigned char>(UpperAscii(c)); }
 
 // What is left of a pattern matches the end of a name when it is only stars,
 // or a dot followed only by stars.
@@ -53,7 +53,7 @@ int DotRank(std::string_view name) {
 int CompareUpper(std::string_view a, std::string_view b) {
   size_t common = std::min(a.size(), b.size());
   for (size_t i = 0; i < common; ++i) {
-    int diff = UpperAscii(a[i]) - UpperAscii(b[i]);
+    int diff = UpperByte(a[i]) - UpperByte(b[i]);
     if (diff != 0) return diff;
   }
   return static_cast<int>(a.size() > b.size()) - static_cast<int>(a.size() < b.size());

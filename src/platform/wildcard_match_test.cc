@@ -81,5 +81,12 @@ TEST(WildcardMatchTest, FindOrderPutsDotsFirstThenUpperCasedBytes) {
   EXPECT_EQ(names, expected);
 }
 
+TEST(WildcardMatchTest, FindOrderTakesBytesAboveAsciiAsUnsignedAndKeepsTheirCase) {
+  EXPECT_TRUE(FindOrderLess("z", "\xe4"));
+  EXPECT_FALSE(FindOrderLess("\xe4", "z"));
+  EXPECT_TRUE(FindOrderLess("\xc4", "\xe4"));
+  EXPECT_FALSE(WildcardMatch("\xc4", "\xe4"));
+}
+
 }  // namespace
 }  // namespace korven

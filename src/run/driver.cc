@@ -26,12 +26,17 @@ constexpr char kModule[] = "run/driver";
 constexpr size_t kMaxModuleName = 260;
 constexpr size_t kMaxCurrentDirectory = 2600;
 
-void CountingPass(Run& run) {
-  fprintf(run.message, "Counting files: ");
+// Both passes walk the same paths; normalising one already normal leaves it as it is.
+void WalkSearchPaths(Run& run) {
   for (std::string& path : run.values.searchPaths) {
     NormaliseSearchPath(path);
     WalkPath(run, path);
   }
+}
+
+void CountingPass(Run& run) {
+  fprintf(run.message, "Counting files: ");
+  WalkSearchPaths(run);
   if (run.settings.autoWidth) {
     int width = run.counters.longestPath + 2;
     run.values.recordLength += width - run.settings.nameWidth;
@@ -65,7 +70,6 @@ namespace {
   OpenListingOutput(run);
   WriteAccountingHeader(run);
 
-  if (run.values.searchTypes.empty()) run.values.searchTypes.push_back("*.*");
   if (run.values.searchPaths.empty()) {
     run.values.searchPaths.push_back(run.sys.CurrentDirectory().substr(0, kMaxCurrentDirectory));
   }
@@ -85,10 +89,7 @@ namespace {
   if (run.accounting != nullptr) fprintf(run.accounting, " %s\n", firstPath.c_str());
 
   CrcReadAhead readAhead(run, CrcReadAhead::HelpersFor(run));
-  for (std::string& path : run.values.searchPaths) {
-    NormaliseSearchPath(path);
-    WalkPath(run, path);
-  }
+  WalkSearchPaths(run);
   Terminate(run, kNormalExit);
 }
 

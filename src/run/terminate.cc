@@ -58,34 +58,54 @@ namespace {
 
 const char* DirectoryEnding(long count) { return count == 1 ? "y" : "ies"; }
 
-void WriteCounts(Run& run, FILE* to, const char* format) {
-  fprintf(to, format, run.counters.dirCount, DirectoryEnding(run.counters.dirCount),
-          run.counters.listedFiles, GroupDigits(run.counters.listedBytes).c_str());
+// The time the run took, in whole hours, minutes and seconds.
+struct Elapsed {
+  int hours;
+  int minutes;
+  int seconds;
+};
+
+Elapsed ElapsedBetween(int64_t startTime, int64_t endTime) {
+  int64_t elapsed = endTime - startTime;
+  if (elapsed < 0) elapsed = 0;
+  return {static_cast<int>(elapsed / 3600), static_cast<int>(elapsed % 3600 / 60),
+          static_cast<int>(elapsed % 60)};
 }
 
-void WriteOutputFileSummary(Run& run, int hours, int minutes, int seconds) {
+// The counts line every summary starts with, the listing's, the message
+// stream's and the accounting file's alike.
+void WriteCounts(Run& run, FILE* to) {
+  fprintf(to, "\n  %ld director%s, %ld files, %s bytes: \n", run.counters.dirCount,
+          DirectoryEnding(run.counters.dirCount), run.counters.listedFiles,
+          GroupDigits(run.counters.listedBytes).c_str());
+}
+
+void WriteElapsed(FILE* to, const Elapsed& elapsed, const char* ending) {
+  fprintf(to, "  Elapsed:  %d hrs. %d mins. %d secs.%s", elapsed.hours, elapsed.minutes,
+          elapsed.seconds, ending);
+}
+
+void WriteOutputFileSummary(Run& run, const Elapsed& elapsed) {
   if (run.settings.quietLevel > 0) return;
-  WriteCounts(run, run.listing, "\n  %ld director%s, %ld files, %s bytes: \n");
+  WriteCounts(run, run.listing);
   if (run.settings.showStreams &&
       (run.counters.streamCount != 0 || run.counters.streamDirCount != 0)) {
     fprintf(run.listing, " (Includes %ld Alternate Data Streams ", run.counters.streamCount);
     fprintf(run.listing, "And %ld directories holding data streams)\n",
             run.counters.streamDirCount);
   }
-  fprintf(run.listing, "  Elapsed: ");
-  fprintf(run.listing, " %d hrs. %d mins. %d secs.\n\n", hours, minutes, seconds);
+  WriteElapsed(run.listing, elapsed, "\n\n");
 }
 
-void WriteAccountingSummary(Run& run, int64_t endTime, int hours, int minutes, int seconds) {
+void WriteAccountingSummary(Run& run, int64_t endTime, const Elapsed& elapsed) {
   FILE* log = run.accounting;
   if (run.settings.autoWidth) fprintf(log, "  Name width adjusted to %d", run.settings.nameWidth);
   if (run.counters.accumulatedRecordLength > 0) {
     fprintf(log, "\n Record length %ld", run.counters.accumulatedRecordLength);
   }
-  WriteCounts(run, log, "\n  %ld director%s, %ld files, %s bytes: \n");
+  WriteCounts(run, log);
   fprintf(log, "\n\n  Finished: %.24s\n", LocalTimeText(run, endTime).c_str());
-  fprintf(log, "  Elapsed: ");
-  fprintf(log, " %d hrs. %d mins. %d secs.\n", hours, minutes, seconds);
+  WriteElapsed(log, elapsed, "\n");
   fprintf(log, "%s\n", std::string(53, '*').c_str());
   fclose(log);
   run.accounting = nullptr;
@@ -100,11 +120,7 @@ void Terminate(Run& run, int reason) {
 
   int64_t endTime = run.sys.Now();
   if (run.startTime < 0) run.startTime = endTime;
-  int64_t elapsed = endTime - run.startTime;
-  if (elapsed < 0) elapsed = 0;
-  int hours = static_cast<int>(elapsed / 3600);
-  int minutes = static_cast<int>(elapsed % 3600 / 60);
-  int seconds = static_cast<int>(elapsed % 60);
+  const Elapsed elapsed = ElapsedBetween(run.startTime, endTime);
 
   // A listing that did not reach its file or pipe whole is not a normal end.
   if (fflush(run.listing) != 0 || ferror(run.listing)) {
@@ -117,7 +133,7 @@ void Terminate(Run& run, int reason) {
 
   if (run.listingIsFile) {
     // The summary goes in before the file is sorted, so a sorted listing keeps it.
-    WriteOutputFileSummary(run, hours, minutes, seconds);
+    WriteOutputFileSummary(run, elapsed);
     fclose(run.listing);
     run.listing = stdout;
     run.listingIsFile = false;
@@ -125,12 +141,11 @@ void Terminate(Run& run, int reason) {
   }
 
   if (run.settings.quietLevel <= 0) {
-    WriteCounts(run, run.message, "\n  %ld director%s, %ld files, %s bytes: ");
-    fprintf(run.message, "\n  Elapsed: ");
-    fprintf(run.message, " %d hrs. %d mins. %d secs.\n\n", hours, minutes, seconds);
+    WriteCounts(run, run.message);
+    WriteElapsed(run.message, elapsed, "\n\n");
   }
 
-  if (run.accounting != nullptr) WriteAccountingSummary(run, endTime, hours, minutes, seconds);
+  if (run.accounting != nullptr) WriteAccountingSummary(run, endTime, elapsed);
 
   // A run whose signature checks failed ends normally but reports it.
   int status = reason == 0 && run.counters.failedChecks > 0 ? 1 : reason;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "config/option_text.h"
 #include "config/run_settings.h"
 #include "platform/path.h"
 #include "platform/system.h"
@@ -19,12 +20,6 @@ constexpr size_t kMaxComputerName = 260;
 // The tokens that start a template, in the order they are looked for: the
 // first one present wins even when another stands further left.
 const char* const kSeparatorTokens[] = {"MMDD", "YYYY", "YYMM"};
-
-std::string Formatted(const char* format, int value) {
-  char text[16];
-  snprintf(text, sizeof text, format, value);
-  return text;
-}
 
 }  // namespace
 
@@ -65,17 +60,17 @@ std::string ExpandedName(const std::string& path, const CivilTime& time,
     if (next(kComputerName)) {
       expansion += computerName.substr(0, kMaxComputerName);
     } else if (next("YYYY")) {
-      expansion += Formatted("%04d", time.year);
+      expansion += Format("%04d", time.year);
     } else if (next("YY")) {
-      expansion += Formatted("%02d", time.year - 2000);
+      expansion += Format("%02d", time.year - 2000);
     } else if (next("MM")) {
-      expansion += Formatted("%02d", time.month);
+      expansion += Format("%02d", time.month);
     } else if (next("DD")) {
-      expansion += Formatted("%02d", time.day);
+      expansion += Format("%02d", time.day);
     } else if (next("HH") || next("hh")) {
-      expansion += Formatted("_%02d", time.hour);
+      expansion += Format("_%02d", time.hour);
     } else if (next("mm")) {
-      expansion += Formatted("%02d", time.minute);
+      expansion += Format("%02d", time.minute);
     } else {
       ++at;  // separators, dots, the extension's letters: not copied
     }

@@ -6,10 +6,9 @@
 
 #include <chrono>
 #include <climits>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
+#include "platform/standard_system.h"
 #include "platform/system.h"
 
 namespace korven {
@@ -20,18 +19,12 @@ volatile sig_atomic_t g_interrupted = 0;
 
 void OnInterrupt(int) { g_interrupted = 1; }
 
-class PosixSystem : public System {
+class PosixSystem : public StandardSystem {
  public:
   std::string ModuleFileName() override {
     char path[PATH_MAX];
     ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
     return length > 0 ? std::string(path, static_cast<size_t>(length)) : "korven";
-  }
-
-  std::optional<std::string> GetEnv(const std::string& name) override {
-    const char* value = getenv(name.c_str());
-    if (value == nullptr) return std::nullopt;
-    return std::string(value);
   }
 
   std::string CurrentDirectory() override {
@@ -45,8 +38,6 @@ class PosixSystem : public System {
     std::string text = name;
     return text.substr(0, text.find('.'));
   }
-
-  int64_t Now() override { return static_cast<int64_t>(time(nullptr)); }
 
   void LoadTimeZone() override { tzset(); }
 
@@ -67,18 +58,6 @@ class PosixSystem : public System {
     out->milliseconds = static_cast<int>(fileTime % kFileTimeTicksPerSecond / 10000);
     out->weekday = parts.tm_wday;
     return true;
-  }
-
-  int64_t LocalToEpoch(const CivilTime& local) override {
-    struct tm parts = {};
-    parts.tm_year = local.year - 1900;
-    parts.tm_mon = local.month - 1;
-    parts.tm_mday = local.day;
-    parts.tm_hour = local.hour;
-    parts.tm_min = local.minute;
-    parts.tm_sec = local.second;
-    parts.tm_isdst = -1;
-    return static_cast<int64_t>(mktime(&parts));
   }
 
   void InstallInterruptHandler() override {
@@ -110,11 +89,6 @@ class PosixSystem : public System {
     lastPoll_ = now;
     unsigned char key;
     return read(STDIN_FILENO, &key, 1) == 1 ? key : -1;
-  }
-
-  int WaitKey() override {
-    int c = getchar();
-    return c == EOF ? -1 : c;
   }
 
   void RestoreConsole() override {

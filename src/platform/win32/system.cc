@@ -3,10 +3,9 @@
 #include <windows.h>
 
 #include <csignal>
-#include <cstdio>
-#include <cstdlib>
 #include <ctime>
 
+#include "platform/standard_system.h"
 #include "platform/system.h"
 #include "platform/win32/file_time.h"
 
@@ -22,18 +21,12 @@ void OnInterrupt(int) {
   std::signal(SIGINT, OnInterrupt);
 }
 
-class Win32System : public System {
+class Win32System : public StandardSystem {
  public:
   std::string ModuleFileName() override {
     char name[MAX_PATH + 1] = "";
     DWORD length = GetModuleFileNameA(nullptr, name, MAX_PATH);
     return std::string(name, length);
-  }
-
-  std::optional<std::string> GetEnv(const std::string& name) override {
-    const char* value = std::getenv(name.c_str());
-    if (value == nullptr) return std::nullopt;
-    return std::string(value);
   }
 
   std::string CurrentDirectory() override {
@@ -51,8 +44,6 @@ class Win32System : public System {
     if (!GetComputerNameA(name, &length)) return "";
     return std::string(name, length);
   }
-
-  int64_t Now() override { return static_cast<int64_t>(std::time(nullptr)); }
 
   void LoadTimeZone() override { _tzset(); }
 
@@ -78,29 +69,12 @@ class Win32System : public System {
     return true;
   }
 
-  int64_t LocalToEpoch(const CivilTime& local) override {
-    std::tm broken{};
-    broken.tm_year = local.year - 1900;
-    broken.tm_mon = local.month - 1;
-    broken.tm_mday = local.day;
-    broken.tm_hour = local.hour;
-    broken.tm_min = local.minute;
-    broken.tm_sec = local.second;
-    broken.tm_isdst = -1;
-    return static_cast<int64_t>(std::mktime(&broken));
-  }
-
   void InstallInterruptHandler() override { std::signal(SIGINT, OnInterrupt); }
   bool InterruptPending() override { return interruptPending != 0; }
 
   int PollKey() override {
     if (!_isatty(0) || !_kbhit()) return -1;
     return _getch();
-  }
-
-  int WaitKey() override {
-    int key = std::getchar();
-    return key == EOF ? -1 : key;
   }
 
   // The console keeps its own modes; _getch reads without echo by itself.
