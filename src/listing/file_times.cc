@@ -71,12 +71,15 @@ long AgeInDays(Run& run, const FileTimes& times, int timeLetter) {
 }
 
 bool RestoreTimes(Run& run, const std::string& path, const FileTimes& times) {
+  // Most files take their times at once (on POSIX the owner may set them on
+  // a read-only file): only a refusal costs the attribute round trip.
+  if (run.fs.SetTimes(path, times)) return true;
   constexpr uint32_t kProtected = kAttrReadOnly | kAttrSystem;
   uint32_t attributes = 0;
-  const bool unprotect = run.fs.GetAttributes(path, &attributes) && (attributes & kProtected) != 0;
-  if (unprotect) run.fs.SetAttributes(path, attributes & ~kProtected);
+  if (!run.fs.GetAttributes(path, &attributes) || (attributes & kProtected) == 0) return false;
+  run.fs.SetAttributes(path, attributes & ~kProtected);
   const bool restored = run.fs.SetTimes(path, times);
-  if (unprotect) run.fs.SetAttributes(path, attributes);
+  run.fs.SetAttributes(path, attributes);
   return restored;
 }
 

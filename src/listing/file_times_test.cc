@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "listing/test_run.h"
+#include "testing/memory_file_system.h"
 
 namespace korven {
 namespace {
@@ -150,6 +151,50 @@ TEST(FileTimes, RestoreGivesBackAccessAndWriteTimesAndKeepsReadOnly) {
     } else {
       EXPECT_NE(st.st_mode & S_IWUSR, 0u);
     }
+  }
+}
+
+// A file system that, like Win32, refuses new times to a read-only or
+// system file until its attributes allow writing.
+class GuardedTimes : public MemoryFileSystem {
+ public:
+  int attributeChanges = 0;
+  bool SetTimes(const std::string& path, const FileTimes& times) override {
+    uint32_t attributes = 0;
+    if (GetAttributes(path, &attributes) && (attributes & (kAttrReadOnly | kAttrSystem)) != 0) return false;
+    return MemoryFileSystem::SetTimes(path, times);
+  }
+  bool SetAttributes(const std::string& path, uint32_t attributes) override {
+    ++attributeChanges;
+    return MemoryFileSystem::SetAttributes(path, attributes);
+  }
+};
+
+TEST(FileTimes, RestoreUnprotectsOnlyAFileThatRefusesItsTimes) {
+  struct Case {
+    uint32_t attributes;
+    int attributeChanges;
+  };
+  for (const Case& c : {Case{kAttrArchive, 0}, Case{kAttrArchive | kAttrReadOnly, 2},
+                        Case{kAttrArchive | kAttrSystem | kAttrHidden, 2}}) {
+    GuardedTimes fs;
+    fs.AddFile("a.txt", "abc");
+    fs.SetAttributes("a.txt", c.attributes);
+    fs.attributeChanges = 0;
+    FakeSystem sys;
+    korven::Run run(fs, sys);
+    FileTimes original;
+    original.access = 111;
+    original.write = 222;
+
+    EXPECT_TRUE(RestoreTimes(run, "a.txt", original)) << c.attributes;
+
+    FindEntry entry;
+    ASSERT_TRUE(fs.LookUp("a.txt", &entry));
+    EXPECT_EQ(entry.times.access, 111u);
+    EXPECT_EQ(entry.times.write, 222u);
+    EXPECT_EQ(entry.attributes, c.attributes);
+    EXPECT_EQ(fs.attributeChanges, c.attributeChanges);
   }
 }
 
