@@ -18,6 +18,7 @@
 #include "platform/posix/posix_file_system.h"
 #include "run/run.h"
 #include "run/terminate.h"
+#include "listing/test_run.h"
 #include "testing/fake_system.h"
 
 namespace korven {
@@ -37,19 +38,13 @@ class CountingFileSystem : public PosixFileSystem {
 
 class CrcReadAheadTest : public testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("korven_read_ahead_" + std::to_string(getpid()) + "_" +
-            testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
-    dirText_ = dir_.string() + "/";
-    run_.message = message_;
-    run_.listing = listing_;
+  CrcReadAheadTest() {
+    run_.message = tmpfile();
+    run_.listing = tmpfile();
   }
-  void TearDown() override {
-    std::filesystem::remove_all(dir_);
-    fclose(message_);
-    fclose(listing_);
+  ~CrcReadAheadTest() override {
+    fclose(run_.message);
+    fclose(run_.listing);
   }
 
   // A file of `size` random bytes, with its entry and its CRC text by the reference kernel.
@@ -88,20 +83,10 @@ class CrcReadAheadTest : public testing::Test {
     ASSERT_EQ(fs_.helperOpens.load(), count);
   }
 
-  std::string Messages() {
-    fflush(message_);
-    rewind(message_);
-    std::string text;
-    for (int c; (c = fgetc(message_)) != EOF;) text += static_cast<char>(c);
-    return text;
-  }
-
-  std::filesystem::path dir_;
-  std::string dirText_;
+  TempDir dir_;
+  const std::string& dirText_ = dir_.Path();
   std::vector<FindEntry> entries_;
   std::vector<std::string> expected_;
-  FILE* message_ = tmpfile();
-  FILE* listing_ = tmpfile();
   FakeSystem sys_;
   CountingFileSystem fs_;
   korven::Run run_{fs_, sys_};
@@ -116,7 +101,7 @@ TEST_F(CrcReadAheadTest, ResultsReadByHelpersAreTheFilesOwn) {
   readAhead.Begin(dirText_, Batch());
   AwaitHelperOpens(static_cast<int>(entries_.size()));
   for (size_t i = 0; i < entries_.size(); ++i) EXPECT_EQ(CrcOf(i), expected_[i]) << entries_[i].size;
-  EXPECT_EQ(Messages(), "");
+  EXPECT_EQ(ReadAll(run_.message), "");
 }
 
 // The listing and the helpers race through batches; whoever reads a file,

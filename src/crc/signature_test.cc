@@ -5,26 +5,18 @@
 #include <cstring>
 
 #include "listing/test_run.h"
+#include "testing/bitwise_crc.h"
 
 namespace korven {
 namespace {
 
-// The CRC-32 a byte at a time, independent of the engine's kernels.
-uint32_t ReferenceCrc(const std::string& bytes) {
-  uint32_t reg = 0xFFFFFFFFu;
-  for (unsigned char b : bytes) {
-    reg ^= b;
-    for (int k = 0; k < 8; ++k) reg = (reg >> 1) ^ (0xEDB88320u & (0u - (reg & 1u)));
-  }
-  return ~reg;
-}
 
 TEST(Signature, AppendedSignatureIsTheHexCrcAndVerifies) {
   TestRun t;
   TempDir dir;
   const std::string body = "123456789";
   const std::string path = dir.Write("a.exe", body);
-  AppendSignature(t.run, path, ReferenceCrc(body));
+  AppendSignature(t.run, path, BitwiseCrc32(body));
   EXPECT_EQ(dir.Read("a.exe"), body + "CBF43926");
   EXPECT_TRUE(VerifySignature(t.run, path));
 }
@@ -35,12 +27,12 @@ TEST(Signature, ShortCrcIsNulPaddedAndStillVerifies) {
   std::string body;
   for (int i = 0;; ++i) {
     body = "body " + std::to_string(i);
-    if (ReferenceCrc(body) < 0x10000000u) break;
+    if (BitwiseCrc32(body) < 0x10000000u) break;
   }
   const std::string path = dir.Write("b.exe", body);
-  AppendSignature(t.run, path, ReferenceCrc(body));
+  AppendSignature(t.run, path, BitwiseCrc32(body));
   char hex[9];
-  const int digits = snprintf(hex, sizeof hex, "%X", ReferenceCrc(body));
+  const int digits = snprintf(hex, sizeof hex, "%X", BitwiseCrc32(body));
   ASSERT_LT(digits, 8);
   const std::string expected = body + hex + std::string(static_cast<size_t>(8 - digits), '\0');
   EXPECT_EQ(dir.Read("b.exe"), expected);
@@ -56,7 +48,7 @@ TEST(Signature, VerifyExcludesExactlyTheLastEightBytesAtChunkBoundaries) {
     std::string body(total - 8, '\0');
     for (size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>(i * 7 + 3);
     char hex[9] = {};
-    snprintf(hex, sizeof hex, "%x", ReferenceCrc(body));  // lower-case digits are accepted
+    snprintf(hex, sizeof hex, "%x", BitwiseCrc32(body));  // lower-case digits are accepted
     std::string signature(hex, 8);
     const std::string path = dir.Write("c.exe", body + signature);
     EXPECT_TRUE(VerifySignature(t.run, path)) << total;

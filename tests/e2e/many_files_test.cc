@@ -8,19 +8,10 @@
 #include <string>
 
 #include "harness.h"
+#include "testing/bitwise_crc.h"
 
 namespace korven::e2e {
 namespace {
-
-// Bit-at-a-time CRC-32, independent of the program's kernels.
-uint32_t BitwiseCrc32(const std::string& bytes) {
-  uint32_t reg = 0xFFFFFFFFu;
-  for (unsigned char byte : bytes) {
-    reg ^= byte;
-    for (int bit = 0; bit < 8; ++bit) reg = (reg >> 1) ^ (0xEDB88320u & (0u - (reg & 1u)));
-  }
-  return ~reg;
-}
 
 std::string Hex(uint32_t value) {
   char text[9];
