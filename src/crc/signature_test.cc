@@ -10,7 +10,6 @@
 namespace korven {
 namespace {
 
-
 TEST(Signature, AppendedSignatureIsTheHexCrcAndVerifies) {
   TestRun t;
   TempDir dir;
