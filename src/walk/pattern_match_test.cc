@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/ascii.h"
+
 namespace korven {
 namespace {
 
@@ -91,14 +93,13 @@ const char* const kPatternPieces[] = {
 };
 const char kTextCharacters[] = {'a', 'A', 'b', 'B', '.', '/', '\\', '-', ']', '*', 'z'};
 
-TEST(PatternMatchTest, AgreesWithTheCLibraryForEveryFlagCombination) {
-  std::mt19937 random(20240611);
-  auto pick = [&random](size_t count) {
-    return std::uniform_int_distribution<size_t>(0, count - 1)(random);
-  };
-  int compared = 0;
-  int differences = 0;
-  for (int round = 0; round < 4000; ++round) {
+// Calls `check(pattern, text)` on `rounds` random patterns from the pieces
+// above, each with six random texts, the same ones for the same seed.
+template <typename Check>
+void ForRandomCorpus(uint32_t seed, int rounds, Check check) {
+  std::mt19937 random(seed);
+  auto pick = [&random](size_t count) { return std::uniform_int_distribution<size_t>(0, count - 1)(random); };
+  for (int round = 0; round < rounds; ++round) {
     std::string pattern;
     size_t pieces = pick(6);
     for (size_t i = 0; i < pieces; ++i) pattern += kPatternPieces[pick(std::size(kPatternPieces))];
@@ -106,24 +107,25 @@ TEST(PatternMatchTest, AgreesWithTheCLibraryForEveryFlagCombination) {
       std::string text;
       size_t length = pick(7);
       for (size_t i = 0; i < length; ++i) text += kTextCharacters[pick(sizeof kTextCharacters)];
-      for (int flags = 0; flags < 32; ++flags) {
-        int expected = fnmatch(pattern.c_str(), text.c_str(), flags) == 0 ? 0 : 1;
-        ++compared;
-        if (PatternMatch(pattern, text, flags) != expected && ++differences <= 20) {
-          ADD_FAILURE() << "pattern \"" << pattern << "\" text \"" << text << "\" flags " << flags
-                        << ": C library says " << expected;
-        }
-      }
+      check(pattern, text);
     }
   }
-  EXPECT_EQ(differences, 0) << "of " << compared;
 }
 
-std::string UpperAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
+TEST(PatternMatchTest, AgreesWithTheCLibraryForEveryFlagCombination) {
+  int compared = 0;
+  int differences = 0;
+  ForRandomCorpus(20240611, 4000, [&](const std::string& pattern, const std::string& text) {
+    for (int flags = 0; flags < 32; ++flags) {
+      int expected = fnmatch(pattern.c_str(), text.c_str(), flags) == 0 ? 0 : 1;
+      ++compared;
+      if (PatternMatch(pattern, text, flags) != expected && ++differences <= 20) {
+        ADD_FAILURE() << "pattern \"" << pattern << "\" text \"" << text << "\" flags " << flags
+                      << ": C library says " << expected;
+      }
+    }
+  });
+  EXPECT_EQ(differences, 0) << "of " << compared;
 }
 
 TEST(PatternMatchTest, UpperTextMatchesAsAnUpperCasedText) {
@@ -144,28 +146,16 @@ TEST(PatternMatchTest, UpperTextMatchesAsAnUpperCasedText) {
         << "pattern " << c.pattern << " text " << c.text << " flags " << c.flags;
   }
 
-  std::mt19937 random(20240612);
-  auto pick = [&random](size_t count) {
-    return std::uniform_int_distribution<size_t>(0, count - 1)(random);
-  };
   int differences = 0;
-  for (int round = 0; round < 2000; ++round) {
-    std::string pattern;
-    size_t pieces = pick(6);
-    for (size_t i = 0; i < pieces; ++i) pattern += kPatternPieces[pick(std::size(kPatternPieces))];
-    for (int t = 0; t < 6; ++t) {
-      std::string text;
-      size_t length = pick(7);
-      for (size_t i = 0; i < length; ++i) text += kTextCharacters[pick(sizeof kTextCharacters)];
-      for (int flags = 0; flags < 32; ++flags) {
-        int expected = PatternMatch(pattern, UpperAscii(text), flags);
-        if (PatternMatch(pattern, text, flags | kMatchUpperText) != expected && ++differences <= 20) {
-          ADD_FAILURE() << "pattern \"" << pattern << "\" text \"" << text << "\" flags " << flags
-                        << ": upper-cased text gives " << expected;
-        }
+  ForRandomCorpus(20240612, 2000, [&](const std::string& pattern, const std::string& text) {
+    for (int flags = 0; flags < 32; ++flags) {
+      int expected = PatternMatch(pattern, UpperAscii(text), flags);
+      if (PatternMatch(pattern, text, flags | kMatchUpperText) != expected && ++differences <= 20) {
+        ADD_FAILURE() << "pattern \"" << pattern << "\" text \"" << text << "\" flags " << flags
+                      << ": upper-cased text gives " << expected;
       }
     }
-  }
+  });
   EXPECT_EQ(differences, 0);
 }
 
