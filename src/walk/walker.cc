@@ -70,7 +70,8 @@ bool IsProcessed(Run& run, const std::string& path, const FindEntry& entry) {
          !(run.settings.excludeOn && IsExcluded(run, entry.name));
 }
 
-void HandleEntry(Run& run, const std::string& path, const FindEntry& entry) {
+// `processed`: IsProcessed of the entry, decided once for the directory.
+void HandleEntry(Run& run, const std::string& path, const FindEntry& entry, bool processed) {
   if (entry.IsDirectory()) {
     // With recursion a subdirectory's streams come when it is walked itself.
     if (!run.settings.recurse && DirectoryStreamsShown(run) && !IsDotEntry(entry.name) &&
@@ -85,15 +86,17 @@ void HandleEntry(Run& run, const std::string& path, const FindEntry& entry) {
     CountFile(run, path, entry);
     return;
   }
-  if (IsProcessed(run, path, entry)) ProcessFile(run, path, entry);
+  if (processed) ProcessFile(run, path, entry);
 }
 
-// The entries of `found` the file processor will read, in order.
-std::vector<const FindEntry*> FilesToRead(Run& run, const std::string& path, const std::vector<FindEntry>& found) {
+// The entries of `found` the file processor will read, in order, for the
+// read-ahead.
+std::vector<const FindEntry*> FilesToRead(const Run& run, const std::vector<FindEntry>& found,
+                                          const std::vector<bool>& processed) {
   std::vector<const FindEntry*> files;
   if (run.readAhead == nullptr) return files;
-  for (const FindEntry& entry : found) {
-    if (IsProcessed(run, path, entry)) files.push_back(&entry);
+  for (size_t i = 0; i < found.size(); ++i) {
+    if (processed[i]) files.push_back(&found[i]);
   }
   return files;
 }
@@ -140,11 +143,13 @@ void ListDirectory(Run& run, const std::string& path) {
     if (!FitsPathBuffer(run, path, type)) continue;
     std::vector<FindEntry> found;
     if (!run.fs.FindFiles(path, type, &found)) continue;
-    CrcReadAheadBatch readAhead(run, path, FilesToRead(run, path, found));
-    for (const FindEntry& entry : found) {
+    std::vector<bool> processed(found.size());
+    for (size_t i = 0; i < found.size(); ++i) processed[i] = IsProcessed(run, path, found[i]);
+    CrcReadAheadBatch readAhead(run, path, FilesToRead(run, found, processed));
+    for (size_t i = 0; i < found.size(); ++i) {
       CheckInterrupt(run);
       if (KeyAbort(run)) Terminate(run, kUserAborted);
-      HandleEntry(run, path, entry);
+      HandleEntry(run, path, found[i], processed[i]);
     }
   }
 }
