@@ -1,6 +1,6 @@
+#include "driver/driver.h"
 #include "platform/file_system.h"
 #include "platform/system.h"
-#include "run/driver.h"
 #include "run/run.h"
 #include "run/terminate.h"
 

@@ -3,9 +3,9 @@
 #include <cstdio>
 
 #include "config/option_actions.h"
-#include "platform/ascii.h"
 #include "run/run.h"
 #include "run/terminate.h"
+#include "text/text.h"
 
 namespace korven {
 

@@ -6,6 +6,7 @@
 #include "platform/calendar.h"
 #include "platform/system.h"
 #include "run/run.h"
+#include "text/text.h"
 
 namespace korven {
 

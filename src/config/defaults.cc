@@ -1,8 +1,8 @@
 #include "config/defaults.h"
 
-#include "platform/ascii.h"
 #include "platform/system.h"
 #include "run/run.h"
+#include "text/text.h"
 
 namespace korven {
 

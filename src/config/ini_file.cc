@@ -4,12 +4,12 @@
 #include <vector>
 
 #include "config/long_options.h"
-#include "config/option_text.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
 #include "platform/system.h"
 #include "run/run.h"
 #include "run/terminate.h"
+#include "text/text.h"
 
 namespace korven {
 
@@ -19,16 +19,6 @@ const char* const kIniNames[] = {"korven.ini", "TOLVANER.INI"};
 const char kSection[] = "KORVEN";
 // What a line, a section name, a key and a value are trimmed of.
 const char kBlanks[] = " \t\r\n";
-
-std::string WithSeparator(std::string dir) {
-  if (!dir.empty() && dir.back() != kPathSeparator) dir += kPathSeparator;
-  return dir;
-}
-
-std::string DirectoryOf(const std::string& path) {
-  size_t separator = path.find_last_of(kIsWin32 ? "\\/" : "/");
-  return separator == std::string::npos ? "" : path.substr(0, separator + 1);
-}
 
 // One line of any length, without its line end; false at the end of the file.
 bool ReadLine(FILE* file, std::string* line) {
@@ -48,8 +38,8 @@ bool ReadLine(FILE* file, std::string* line) {
 }  // namespace
 
 std::string FindIniFile(Run& run) {
-  std::vector<std::string> dirs = {WithSeparator(run.sys.CurrentDirectory())};
-  std::string programDir = DirectoryOf(run.moduleFileName);
+  std::vector<std::string> dirs = {WithTrailingSeparator(run.sys.CurrentDirectory())};
+  std::string programDir = run.moduleFileName.substr(0, NameStart(run.moduleFileName));
   if (!programDir.empty()) dirs.push_back(programDir);
   for (const std::string& dir : dirs) {
     for (const char* name : kIniNames) {

@@ -10,6 +10,7 @@
 #include "run/run.h"
 #include "run/terminate.h"
 #include "surroundings/help_text.h"
+#include "text/text.h"
 
 namespace korven {
 

@@ -5,11 +5,12 @@
 #include <vector>
 
 #include "config/option_text.h"
-#include "config/run_settings.h"
 #include "run/accounting.h"
 #include "run/run.h"
+#include "run/run_settings.h"
 #include "surroundings/help_text.h"
 #include "surroundings/name_template.h"
+#include "text/text.h"
 
 namespace korven {
 

@@ -10,7 +10,6 @@
 #include "config/ini_file.h"
 #include "config/long_options.h"
 #include "config/option_actions.h"
-#include "config/option_text.h"
 #include "config/search_lists.h"
 #include "platform/path.h"
 #include "platform/system.h"
@@ -18,6 +17,7 @@
 #include "run/run.h"
 #include "run/terminate.h"
 #include "surroundings/help_text.h"
+#include "text/text.h"
 
 namespace korven {
 

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 
-#include "platform/ascii.h"
 
 namespace korven {
 namespace {
@@ -53,20 +52,6 @@ TEST(ParseOnOffTest, WordsInAnyCase) {
     EXPECT_EQ(ParseOnOff(c.text, &on), c.ok) << c.text;
     EXPECT_EQ(on, c.ok ? c.on : !c.on) << c.text;
   }
-}
-
-TEST(OptionTextTest, CaseNewlinesAndFormat) {
-  EXPECT_EQ(UpperAscii("a-z\xe4"), "A-Z\xe4");
-  EXPECT_TRUE(EqualsIgnoreCase("Korven.INI", "korven.ini"));
-  EXPECT_FALSE(EqualsIgnoreCase("korven.ini", "korven.in"));
-  EXPECT_EQ(TrimNewlines("\n\nabc\nd\n"), "abc\nd");
-  EXPECT_EQ(TrimNewlines("\n\n"), "");
-  EXPECT_EQ(TrimNewlines(" \nabc\n "), " \nabc\n ");
-  EXPECT_EQ(Trim(" \t key = value\r\n", " \t\r\n"), "key = value");
-  EXPECT_EQ(Trim(" \t\r\n", " \t\r\n"), "");
-  EXPECT_EQ(Trim("", " "), "");
-  EXPECT_EQ(Format("%s=%d", "w", 40), "w=40");
-  EXPECT_EQ(Format("%s", std::string(3000, 'x').c_str()).size(), 3000u);
 }
 
 }  // namespace

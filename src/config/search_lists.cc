@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <vector>
 
-#include "config/option_text.h"
-#include "config/run_settings.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
 #include "run/run.h"
+#include "run/run_settings.h"
+#include "text/text.h"
 
 namespace korven {
 
@@ -15,24 +15,12 @@ namespace {
 
 bool HasWildcard(const std::string& text) { return text.find_first_of("*?") != std::string::npos; }
 
-bool IsSeparator(char c) { return c == kPathSeparator || (kIsWin32 && c == '/'); }
-
-// Where the directory part of a word ends: behind its last separator, or
-// behind the colon of a drive ("C:*.c").
-size_t NameStart(const std::string& word) {
-  for (size_t i = word.size(); i > 0; --i) {
-    char c = word[i - 1];
-    if (IsSeparator(c) || (kHasDriveLetters && c == ':' && i == 2)) return i;
-  }
-  return 0;
-}
-
 // The directory of "dir/name": "dir", except that a root or a drive keeps
 // its last character ("/", "C:\\", "C:"), since without it it names something else.
 std::string DirectoryPart(const std::string& word, size_t nameStart) {
   if (nameStart == 0) return "";
   std::string dir = word.substr(0, nameStart - 1);
-  bool drive = kHasDriveLetters && (word[nameStart - 1] == ':' || (dir.size() == 2 && dir[1] == ':'));
+  bool drive = DriveIndex(word) >= 0 && nameStart <= 3;
   return dir.empty() || drive ? word.substr(0, nameStart) : dir;
 }
 
@@ -52,7 +40,7 @@ std::string AddSearchPath(Run& run, const std::string& path) {
 
 std::string AddSearchType(Run& run, const std::string& type) {
   // A type selects names in the directory searched; a separator would name another.
-  auto separator = std::find_if(type.begin(), type.end(), IsSeparator);
+  auto separator = std::find_if(type.begin(), type.end(), IsPathSeparator);
   if (separator != type.end()) return Format("Can't have a %c in the file type option\n", *separator);
   return AddTo(run.values.searchTypes, type, "file types");
 }

@@ -25,6 +25,8 @@ struct OpenFile {
   ~OpenFile() { fs.Close(handle); }
 };
 
+}  // namespace
+
 unsigned char* RunReadChunk(Run& run) {
   if (!run.readBuffer) {
     run.readBuffer.reset(new (std::nothrow) unsigned char[kReadBufferBytes]);
@@ -35,8 +37,6 @@ unsigned char* RunReadChunk(Run& run) {
   }
   return AlignedReadChunk(run.readBuffer.get());
 }
-
-}  // namespace
 
 unsigned char* AlignedReadChunk(unsigned char* block) {
   void* start = block;

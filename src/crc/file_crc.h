@@ -26,6 +26,9 @@ constexpr size_t kCrcReadChunk = size_t{512} << 10;
 constexpr size_t kReadBufferAlignment = 64;
 constexpr size_t kReadBufferBytes = kCrcReadChunk + kReadBufferAlignment - 1;
 unsigned char* AlignedReadChunk(unsigned char* block);
+// The run's read buffer (kCrcReadChunk bytes), made on first use; ends the
+// run with reason 6 when memory runs out.
+unsigned char* RunReadChunk(Run& run);
 
 // The file's size as FileCrc's caller knows it: not known.
 constexpr uint64_t kCrcSizeUnknown = ~uint64_t{0};

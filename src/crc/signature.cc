@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "crc/crc.h"
+#include "crc/file_crc.h"
 #include "platform/file_system.h"
 #include "run/run.h"
 
@@ -13,7 +14,6 @@ namespace korven {
 
 namespace {
 
-constexpr size_t kChunk = 60000;
 constexpr uint64_t kEraseLimit = uint64_t{1} << 31;
 
 int HexDigit(unsigned char c) {
@@ -43,14 +43,6 @@ bool LooksLikeSignature(const unsigned char* bytes) {
   return true;
 }
 
-// The check's own buffer, made on first use and kept: the engine's read
-// buffer is sized for the engine, and this one holds 8 bytes more than a read.
-unsigned char* CheckBuffer() {
-  static std::unique_ptr<unsigned char[]> buffer;
-  if (!buffer) buffer = std::make_unique<unsigned char[]>(kSignatureSize + kChunk);
-  return buffer.get();
-}
-
 }  // namespace
 
 void AppendSignature(Run& run, const std::string& path, uint32_t value) {
@@ -75,11 +67,11 @@ bool VerifySignature(Run& run, const std::string& path) {
   }
   // One pass: the last 8 bytes read so far are held back at the front of the
   // buffer, so that they are kept out of the CRC and are the signature at the end.
-  unsigned char* buffer = CheckBuffer();
+  unsigned char* buffer = RunReadChunk(run);
   uint32_t reg = kCrcInitialRegister;
   size_t held = 0;
   int64_t got;
-  while ((got = run.fs.Read(file, buffer + held, kChunk)) > 0) {
+  while ((got = run.fs.Read(file, buffer + held, kCrcReadChunk - kSignatureSize)) > 0) {
     size_t total = held + static_cast<size_t>(got);
     if (total > kSignatureSize) {
       reg = CrcUpdate(reg, buffer, total - kSignatureSize);

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "platform/ascii.h"
 #include "run/run.h"
+#include "text/text.h"
 
 namespace korven {
 

@@ -10,10 +10,10 @@
 #include "listing/name_fitting.h"
 #include "listing/progress.h"
 #include "listing/record_layout.h"
-#include "platform/ascii.h"
 #include "platform/file_system.h"
 #include "run/run.h"
 #include "streams/file_streams.h"
+#include "text/text.h"
 
 namespace korven {
 
@@ -47,12 +47,11 @@ bool PassesSizeFilter(Run& run, int64_t size) {
 }
 
 void FitName(Run& run, std::string& displayName) {
+  const int width = run.settings.nameWidth;
   if (run.settings.variableWidth && run.values.nameWidthLevel < 3) {
     run.settings.nameWidth = static_cast<int32_t>(displayName.size());
-  } else if (run.values.nameWidthLevel == 3) {
-    FitTail(displayName, run.settings.nameWidth, &displayName);
-  } else {
-    FitStandard(displayName, run.settings.nameWidth, &displayName);
+  } else if (static_cast<int>(displayName.size()) > width) {
+    displayName = run.values.nameWidthLevel == 3 ? FitTail(displayName, width) : FitStandard(displayName, width);
   }
 }
 
@@ -78,10 +77,9 @@ void AppendWholeFileSignature(Run& run, const std::string& fullPath, uint64_t si
 }  // namespace
 
 void ProcessFile(Run& run, const std::string& dir, const FindEntry& found) {
-  // Kept for the run so that no file allocates them anew.
-  static std::string displayName;
-  static std::string fullPath;
-  static char crcText[kCrcTextSize];
+  std::string& displayName = run.buffers.displayName;
+  std::string& fullPath = run.buffers.fullPath;
+  char crcText[kCrcTextSize];
 
   const RunSettings& s = run.settings;
   fullPath.assign(dir).append(found.name);

@@ -1,8 +1,6 @@
 #include "listing/file_times.h"
 
-#include "listing/file_lookup.h"
 #include "platform/calendar.h"
-#include "platform/path.h"
 #include "run/run.h"
 
 namespace korven {
@@ -39,15 +37,6 @@ bool TimesByHandle(Run& run, const std::string& path, TimeBlock* block, bool zul
   FileTimes times;
   if (!run.fs.TimesByHandle(path, &times)) return false;
   ConvertTimes(run, times, block, zulu);
-  return true;
-}
-
-bool FindTimes(Run& run, const std::string& path, TimeBlock* block, bool zulu) {
-  size_t split = path.rfind(kPathSeparator);
-  split = split == std::string::npos ? 0 : split + 1;
-  FindEntry entry;
-  if (!LookUpFile(run, path.substr(0, split), path.substr(split), &entry)) return false;
-  ConvertTimes(run, entry.times, block, zulu);
   return true;
 }
 

@@ -29,10 +29,6 @@ bool ConvertTimes(Run& run, const FileTimes& times, TimeBlock* block, bool zulu)
 // they can't be read.
 bool TimesByHandle(Run& run, const std::string& path, TimeBlock* block, bool zulu);
 
-// Times of a file named only by its path, through the find functions; false
-// when it can't be found.
-bool FindTimes(Run& run, const std::string& path, TimeBlock* block, bool zulu);
-
 // Days since 1900-01-01 of a calendar date (Gregorian, any year); 0 for a
 // month or day out of range.
 long DayNumber(int year, int month, int day);

@@ -6,29 +6,15 @@ namespace korven {
 
 namespace {
 
-// The beginning that stands for the left-out directories: the drive and
-// "\..." on Win32; on POSIX "/..." for an absolute path, "..." otherwise.
-std::string StandardPrefix(const std::string& path) {
-  if (kIsWin32) return path.substr(0, 2) + kPathSeparator + "...";
-  if (!path.empty() && path[0] == kPathSeparator) return std::string(1, kPathSeparator) + "...";
-  return "...";
-}
-
-const std::string& Deliver(const std::string& result, std::string* copyTo) {
-  if (copyTo != nullptr) *copyTo = result;
-  return result;
-}
+// The beginning that stands for the left-out directories.
+std::string StandardPrefix(const std::string& path) { return PathHead(path) + "..."; }
 
 }  // namespace
 
-const std::string& FitStandard(const std::string& path, int width, std::string* copyTo) {
-  static std::string result;
+std::string FitStandard(const std::string& path, int width) {
   const int length = static_cast<int>(path.size());
-  if (length <= width || width <= 7) {
-    result.assign(path);
-    return Deliver(result, copyTo);
-  }
-  result.assign(StandardPrefix(path));
+  if (length <= width || width <= 7) return path;
+  std::string result = StandardPrefix(path);
   const int room = width - static_cast<int>(result.size());
   size_t cut = room > 0 ? path.find(kPathSeparator, static_cast<size_t>(length - room))
                         : std::string::npos;
@@ -37,20 +23,17 @@ const std::string& FitStandard(const std::string& path, int width, std::string* 
   if (cut == std::string::npos) cut = path.rfind(kPathSeparator);
   if (cut == std::string::npos) cut = 0;
   result.append(path, cut, std::string::npos);
-  return Deliver(result, copyTo);
+  return result;
 }
 
-const std::string& FitTail(const std::string& path, int width, std::string* copyTo) {
-  static std::string result;
+std::string FitTail(const std::string& path, int width) {
   const int length = static_cast<int>(path.size());
-  if (width >= length || width <= 10) {
-    result.assign(path);
-    return Deliver(result, copyTo);
-  }
+  if (width >= length || width <= 10) return path;
   size_t lastSeparator = path.rfind(kPathSeparator);
   size_t tailStart = lastSeparator == std::string::npos ? 0 : lastSeparator;
   const int tailLength = length - static_cast<int>(tailStart);
   const int n = width - 3 - tailLength;
+  std::string result;
   if (n >= 0) {
     result.assign(path, 0, static_cast<size_t>(n));
     result.append("...");
@@ -60,7 +43,7 @@ const std::string& FitTail(const std::string& path, int width, std::string* copy
     result.assign("...");
     result.append(path, static_cast<size_t>(length - (width - 3)), std::string::npos);
   }
-  return Deliver(result, copyTo);
+  return result;
 }
 
 }  // namespace korven

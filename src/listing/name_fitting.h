@@ -8,14 +8,13 @@ namespace korven {
 
 // Standard form: the path's beginning, "...", and the last directories and
 // the name. Paths no longer than `width`, and any path when `width` is 7 or
-// less, come back unchanged. The result lives in a buffer owned by this form,
-// valid until its next call; it is also copied to `copyTo` when given.
-const std::string& FitStandard(const std::string& path, int width, std::string* copyTo = nullptr);
+// less, come back unchanged.
+std::string FitStandard(const std::string& path, int width);
 
 // Tail-preserving form: the path's first characters, "...", and the name;
 // exactly `width` characters. Unchanged when `width` is 10 or less or the
-// path fits. Same buffer rules as FitStandard.
-const std::string& FitTail(const std::string& path, int width, std::string* copyTo = nullptr);
+// path fits.
+std::string FitTail(const std::string& path, int width);
 
 }  // namespace korven
 

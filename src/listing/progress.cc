@@ -15,7 +15,7 @@ int ShowProgress(Run& run, const std::string& bareName) {
 void EraseProgress(Run& run, int written) {
   if (written <= 0) return;
   // One write: the message stream is unbuffered, and this runs for every file.
-  static std::string erase;
+  std::string& erase = run.buffers.erase;
   erase.assign(static_cast<size_t>(written), '\b');
   erase.append(static_cast<size_t>(written), ' ');
   erase.append(static_cast<size_t>(written), '\b');

@@ -99,9 +99,9 @@ void WriteHeader(Run& run, const std::string& /*firstPath*/) {
 }
 
 void WriteNameField(Run& run, const std::string& text) {
-  static std::string shown;
   const int width = run.settings.nameWidth;
-  fprintf(run.listing, "%-*.*s%c", width, width, Showable(text, &shown), run.values.delimiterChar);
+  fprintf(run.listing, "%-*.*s%c", width, width, Showable(text, &run.buffers.shownName),
+          run.values.delimiterChar);
 }
 
 void WriteCrcField(Run& run, const char* crcText) {
@@ -128,8 +128,7 @@ void WriteTimeFields(Run& run, const TimeBlock& times) {
 
 void WriteDosNameField(Run& run, const std::string& dosName) {
   if (!run.settings.print83Name) return;
-  static std::string shown;
-  fprintf(run.listing, " %-15s%c", Showable(dosName, &shown), run.values.delimiterChar);
+  fprintf(run.listing, " %-15s%c", Showable(dosName, &run.buffers.shownName), run.values.delimiterChar);
 }
 
 void EndRecord(Run& run) {

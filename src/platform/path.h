@@ -1,20 +1,50 @@
-// Path conventions of the target platform.
+// Path conventions of the target platform, and the few rules every layer
+// applies to paths: what separates components, where the name begins, the
+// drive letter. Code above the platform uses these instead of testing the
+// platform itself.
 #ifndef KORVEN_PLATFORM_PATH_H_
 #define KORVEN_PLATFORM_PATH_H_
+
+#include <string>
+#include <string_view>
 
 namespace korven {
 
 #ifdef _WIN32
-constexpr char kPathSeparator = '\\';
-constexpr bool kHasDriveLetters = true;
-constexpr bool kSlashStartsOption = true;
 constexpr bool kIsWin32 = true;
+constexpr char kPathSeparator = '\\';
 #else
-constexpr char kPathSeparator = '/';
-constexpr bool kHasDriveLetters = false;
-constexpr bool kSlashStartsOption = false;
 constexpr bool kIsWin32 = false;
+constexpr char kPathSeparator = '/';
 #endif
+constexpr bool kHasDriveLetters = kIsWin32;
+constexpr bool kSlashStartsOption = kIsWin32;
+
+// '/' and, on Win32, '\'.
+bool IsPathSeparator(char c);
+
+// Where the name of `path` begins: behind its last separator, or behind the
+// colon of a drive ("C:*.c"); 0 when it has neither.
+size_t NameStart(std::string_view path);
+
+// `path` with the separator at its end, added when missing.
+std::string WithTrailingSeparator(std::string path);
+
+// The drive of a path that begins with one: 0 for A:, 1 for B:, ...; -1
+// without one, and always on a platform without drive letters.
+int DriveIndex(std::string_view path);
+
+// `path` with a lower-case drive letter made upper case; any other path as it is.
+std::string WithUpperDriveLetter(std::string path);
+
+// The root directory of the drive named by the path's first character
+// ("C:\"); empty on a platform without drive letters.
+std::string DriveRootOf(std::string_view path);
+
+// What a fitted path keeps of its beginning before "...": the drive and a
+// separator ("C:\") on Win32; on POSIX the root ("/") of an absolute path,
+// nothing of a relative one.
+std::string PathHead(std::string_view path);
 
 }  // namespace korven
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "platform/ascii.h"
+#include "text/text.h"
 
 namespace korven {
 

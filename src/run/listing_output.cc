@@ -1,15 +1,15 @@
 #include "run/listing_output.h"
 
-#include <cctype>
 #include <cinttypes>
 #include <cstdio>
+#include <memory>
 #include <string>
 
-#include "config/run_settings.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
 #include "platform/system.h"
 #include "run/run.h"
+#include "run/run_settings.h"
 #include "run/terminate.h"
 
 namespace korven {
@@ -20,26 +20,12 @@ constexpr char kModule[] = "run/listing_output";
 constexpr size_t kListingBufferSize = 8192;
 constexpr uint64_t kDiskReserve = 4096;  // room kept for the continuation line
 
-// One buffer for the listing, whichever time the file is opened. It outlives
-// every Run because stdio may still flush the stream while the process exits.
-char* ListingBuffer() {
-  static char buffer[kListingBufferSize];
-  return buffer;
-}
-
+// One buffer for the listing, whichever time the file is opened.
 void AttachListing(Run& run, FILE* file) {
-  setvbuf(file, ListingBuffer(), _IOFBF, kListingBufferSize);
+  if (!run.listingBuffer) run.listingBuffer = std::make_unique<char[]>(kListingBufferSize);
+  setvbuf(file, run.listingBuffer.get(), _IOFBF, kListingBufferSize);
   run.listing = file;
   run.listingIsFile = true;
-}
-
-// Drive index of a path beginning with a drive letter, else -1.
-int DriveIndex(const std::string& path) {
-  if (!kHasDriveLetters || path.size() < 2 || path[1] != ':' ||
-      !isalpha(static_cast<unsigned char>(path[0]))) {
-    return -1;
-  }
-  return toupper(static_cast<unsigned char>(path[0])) - 'A';
 }
 
 // Records that fit on the output disk as it is now; a new disk starts at record 1.

@@ -10,12 +10,12 @@
 #include <sstream>
 #include <string>
 
-#include "config/run_settings.h"
 #include "platform/path.h"
 #include "run/run.h"
+#include "run/run_settings.h"
 #include "run/terminate.h"
-#include "testing/memory_file_system.h"
 #include "testing/fake_system.h"
+#include "testing/memory_file_system.h"
 
 namespace korven {
 namespace {
@@ -79,10 +79,7 @@ class ListingOutputTest : public testing::Test {
     run.settings.nameWidth = 35;
     run.settings.timeKind = 'w';
   }
-  ~ListingOutputTest() override {
-    if (run.listingIsFile) fclose(run.listing);
-    fs::remove_all(dir);
-  }
+  ~ListingOutputTest() override { fs::remove_all(dir); }
 
   void NameOutput(const fs::path& path, bool append) {
     run.settings.outputMode = 1;

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string_view>
 
-#include "config/run_settings.h"
 #include "run/run.h"
+#include "run/run_settings.h"
 #include "run/terminate.h"
 
 namespace korven {

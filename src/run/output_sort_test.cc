@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "config/run_settings.h"
 #include "run/run.h"
+#include "run/run_settings.h"
 #include "run/terminate.h"
-#include "testing/memory_file_system.h"
 #include "testing/fake_system.h"
+#include "testing/memory_file_system.h"
 
 namespace korven {
 namespace {

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "config/run_settings.h"
+#include "run/run_settings.h"
 
 namespace korven {
 
@@ -33,8 +33,22 @@ struct RunCounters {
   long failedChecks = 0;         // files whose signature check failed
 };
 
+// Text buffers reused for every file, so that no file allocates them anew.
+struct RunBuffers {
+  std::string fullPath;     // the file's path in the case found on disk
+  std::string displayName;  // the name field's text
+  std::string shownName;    // a name with control characters shown as '?'
+  std::string erase;        // backspaces, blanks, backspaces over progress text
+};
+
 struct Run {
   Run(FileSystem& fileSystem, System& system) : fs(fileSystem), sys(system) {}
+  // Closes an output file the run left open, while its buffer still exists.
+  ~Run() {
+    if (listingIsFile) fclose(listing);
+  }
+  Run(const Run&) = delete;
+  Run& operator=(const Run&) = delete;
 
   FileSystem& fs;
   System& sys;
@@ -58,8 +72,12 @@ struct Run {
   std::string moduleFileName;
   std::string timeZoneAbbreviation;
 
-  // The CRC read buffer, allocated on first use and kept for the run.
+  // The read buffer of the CRC and the signature check, allocated on first
+  // use and kept for the run.
   std::unique_ptr<unsigned char[]> readBuffer;
+  // The output file's stdio buffer.
+  std::unique_ptr<char[]> listingBuffer;
+  RunBuffers buffers;
   bool terminating = false;
   // Helper threads reading files ahead of the listing; null without them.
   CrcReadAhead* readAhead = nullptr;

@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "config/option_text.h"
-#include "config/run_settings.h"
 #include "platform/path.h"
 #include "platform/system.h"
 #include "run/run.h"
+#include "run/run_settings.h"
 #include "run/terminate.h"
+#include "text/text.h"
 
 namespace korven {
 

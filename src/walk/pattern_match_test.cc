@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/ascii.h"
+#include "text/text.h"
 
 namespace korven {
 namespace {

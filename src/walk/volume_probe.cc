@@ -11,8 +11,8 @@ int ProbeVolume(Run& run, const std::string& path) {
   if (path.empty()) return kVolumeOther;
   // Only the drive named by the first character counts; a path without a
   // drive letter asks for a root that does not exist and gets kVolumeOther.
-  if (kHasDriveLetters) return run.fs.VolumeType(std::string{path.front(), ':', kPathSeparator});
-  return run.fs.VolumeType(path);
+  std::string root = DriveRootOf(path);
+  return run.fs.VolumeType(root.empty() ? path : root);
 }
 
 }  // namespace korven

@@ -1,4 +1,4 @@
-#include "run/driver.h"
+#include "driver/driver.h"
 
 #include <cstdio>
 #include <new>
@@ -50,8 +50,7 @@ void CountingPass(Run& run) {
 }  // namespace
 
 void NormaliseSearchPath(std::string& path) {
-  if (path.empty() || path.back() != kPathSeparator) path += kPathSeparator;
-  if (kHasDriveLetters && path[0] >= 'a' && path[0] <= 'z') path[0] = static_cast<char>(path[0] - 'a' + 'A');
+  path = WithUpperDriveLetter(WithTrailingSeparator(std::move(path)));
 }
 
 namespace {
