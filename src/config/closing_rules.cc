@@ -24,12 +24,12 @@ void ApplyClosingRules(Run& run) {
   if (v.nameWidthLevel > 1) s.autoWidth = 0;
   if (v.searchTypes.empty()) v.searchTypes.push_back("*.*");
   if (s.pathNameOnly && v.nameWidthLevel == 1) v.nameWidthLevel = 2;
-  if (s.zuluTime && (!s.printDateTime || s.timeKind == '0')) {
+  if (s.zuluTime && (!s.printDateTime || s.timeKind == TimeKind::kNone)) {
     s.printDateTime = 1;
-    s.timeKind = 'w';
+    s.timeKind = TimeKind::kWrite;
   }
   if (s.altHashForced) s.hashAltMode = 1;
-  if (s.logBesideOutput && s.outputMode == 1) {
+  if (s.logBesideOutput && s.outputMode == OutputMode::kFile) {
     std::string refused = SetAccountingFile(run, v.outputPath + ".log");
     if (!refused.empty()) {
       fprintf(run.message, "%s", refused.c_str());

@@ -38,14 +38,14 @@ TEST(ClosingRulesTest, EachRuleOnARecordSetUpByHand) {
        [](korven::Run& run) {
          run.settings.zuluTime = 1;
          run.settings.printDateTime = 0;
-         run.settings.timeKind = 'a';
+         run.settings.timeKind = TimeKind::kAccess;
        },
        [](const korven::Run& run) {
-         return run.settings.printDateTime == 1 && run.settings.timeKind == 'w';
+         return run.settings.printDateTime == 1 && run.settings.timeKind == TimeKind::kWrite;
        }},
       {"zulu with date columns keeps the time kind",
-       [](korven::Run& run) { run.settings.zuluTime = 1; run.settings.timeKind = 'a'; },
-       [](const korven::Run& run) { return run.settings.timeKind == 'a'; }},
+       [](korven::Run& run) { run.settings.zuluTime = 1; run.settings.timeKind = TimeKind::kAccess; },
+       [](const korven::Run& run) { return run.settings.timeKind == TimeKind::kAccess; }},
       {"forced alternative hash",
        [](korven::Run& run) { run.settings.altHashForced = 1; },
        [](const korven::Run& run) { return run.settings.hashAltMode == 1; }},

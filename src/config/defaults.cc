@@ -32,7 +32,7 @@ std::string TimeZoneAbbreviation(const std::string& zoneName) {
 
 void ApplyEnvironmentDefaults(Run& run) {
   run.sys.SetFileApisToAnsi();
-  run.settings.timeKind = 'w';
+  run.settings.timeKind = TimeKind::kWrite;
   if (EnvironmentSaysOn(run, "RESET")) run.settings.resetTimes = 1;
   if (EnvironmentSaysOn(run, "SILENT")) run.settings.quietLevel = 1;
   run.startTime = run.sys.Now();
@@ -49,7 +49,7 @@ void ApplyBuiltInDefaults(Run& run) {
   s.crcMode = 1;
   s.showStreams = 1;
   s.printDateTime = 1;
-  s.timeKind = 'w';
+  s.timeKind = TimeKind::kWrite;
 
   OptionValues& v = run.values;
   v.recordLength = s.nameWidth + 47;

@@ -45,7 +45,7 @@ TEST(EnvironmentDefaultsTest, ResetAndSilentHoldOnInAnyCase) {
     ApplyEnvironmentDefaults(run);
     EXPECT_EQ(run.settings.resetTimes, c.resetTimes) << (c.reset ? c.reset : "(unset)");
     EXPECT_EQ(run.settings.quietLevel, c.quietLevel) << (c.silent ? c.silent : "(unset)");
-    EXPECT_EQ(run.settings.timeKind, 'w');
+    EXPECT_EQ(run.settings.timeKind, TimeKind::kWrite);
     EXPECT_EQ(run.startTime, sys.now);
     EXPECT_EQ(run.timeZoneAbbreviation, "EST");
   }
@@ -62,7 +62,7 @@ TEST(BuiltInDefaultsTest, DefaultLayoutAndDateBounds) {
   EXPECT_EQ(run.settings.crcMode, 1);
   EXPECT_EQ(run.settings.showStreams, 1);
   EXPECT_EQ(run.settings.printDateTime, 1);
-  EXPECT_EQ(run.settings.timeKind, 'w');
+  EXPECT_EQ(run.settings.timeKind, TimeKind::kWrite);
   EXPECT_EQ(run.values.nameWidthLevel, 1);
   EXPECT_EQ(run.values.newerDays, 8000);
   CivilTime t;

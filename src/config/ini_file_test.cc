@@ -75,7 +75,7 @@ TEST(ApplyIniFileTest, ReadsOnlyItsOwnSection) {
   EXPECT_EQ(p.run.settings.showStreams, 0);
   EXPECT_EQ(p.run.settings.bypass512, 1);
   EXPECT_EQ(p.run.values.displacement, 512);
-  EXPECT_EQ(p.run.settings.outputMode, 1);
+  EXPECT_EQ(p.run.settings.outputMode, OutputMode::kFile);
   EXPECT_EQ(p.run.values.excludeTypes, (std::vector<std::string>{"*.bak", "*.tmp"}));
   EXPECT_EQ(p.run.settings.zuluTime, 0);
 }

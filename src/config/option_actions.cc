@@ -37,7 +37,7 @@ uint32_t AttributeBit(char letter) {
 std::string SetOutputFile(Run& run, const std::string& name, bool append) {
   RunSettings& s = run.settings;
   if (EqualsIgnoreCase(name, "stdout")) {
-    s.outputMode = -1;
+    s.outputMode = OutputMode::kNamedStdout;
     s.appendOutput = 0;
     run.values.outputPath.clear();
     return "";
@@ -46,7 +46,7 @@ std::string SetOutputFile(Run& run, const std::string& name, bool append) {
   if (name.size() > static_cast<size_t>(kMaxOutputPath)) {
     return Format("\nThe output file name is longer than %d characters\n", kMaxOutputPath);
   }
-  s.outputMode = 1;
+  s.outputMode = OutputMode::kFile;
   if (append) s.appendOutput = 1;
   run.values.outputPath = name;
   if (HasNameTemplate(run.values.outputPath)) ExpandNameTemplate(run, run.values.outputPath);
@@ -54,7 +54,7 @@ std::string SetOutputFile(Run& run, const std::string& name, bool append) {
 }
 
 void ClearOutputFile(Run& run) {
-  run.settings.outputMode = 0;
+  run.settings.outputMode = OutputMode::kStandardOutput;
   run.settings.appendOutput = 0;
 }
 
@@ -100,9 +100,9 @@ std::string SetTimeKind(Run& run, const std::string& text, bool sortableDate) {
     kind = static_cast<char>(kind - 'A' + 'a');
     s.printSeconds = 1;
   }
-  s.timeKind = kind;
-  if (kind == '3') s.allThreeTimes = 1;
-  if (kind == '0') {
+  s.timeKind = static_cast<TimeKind>(kind);
+  if (s.timeKind == TimeKind::kAllThree) s.allThreeTimes = 1;
+  if (s.timeKind == TimeKind::kNone) {
     s.allThreeTimes = 0;
     s.zuluTime = 0;
     s.printDateTime = 0;
@@ -112,7 +112,7 @@ std::string SetTimeKind(Run& run, const std::string& text, bool sortableDate) {
 }
 
 void ClearTimeColumns(Run& run) {
-  run.settings.timeKind = 'w';
+  run.settings.timeKind = TimeKind::kWrite;
   run.settings.printDateTime = 0;
 }
 

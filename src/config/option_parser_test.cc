@@ -104,22 +104,14 @@ TEST(ParseOptionsTest, SwitchesSetTheirFields) {
       {{"-t0"}, &RunSettings::printDateTime, 0},
       {{"-m", "-ta"}, &RunSettings::printDateTime, 1},
       {{"+t"}, &RunSettings::printDateTime, 0},
-      {{"-tc", "+t"}, &RunSettings::timeKind, 'w'},
-      {{"-ta"}, &RunSettings::timeKind, 'a'},
-      {{"-t", "c"}, &RunSettings::timeKind, 'c'},
-      {{"-tA"}, &RunSettings::timeKind, 'a'},
       {{"-tA"}, &RunSettings::printSeconds, 1},
       {{"-ta"}, &RunSettings::printSeconds, 0},
       {{"-Tw"}, &RunSettings::sortableDate, 1},
       {{"-tw"}, &RunSettings::sortableDate, 0},
       {{"-twr"}, &RunSettings::recurse, 1},
-      {{"-o", "out.txt"}, &RunSettings::outputMode, 1},
       {{"-o", "out.txt"}, &RunSettings::appendOutput, 0},
       {{"-O", "out.txt"}, &RunSettings::appendOutput, 1},
-      {{"-O", "out.txt", "+o"}, &RunSettings::outputMode, 0},
       {{"-O", "out.txt", "+o"}, &RunSettings::appendOutput, 0},
-      {{"-o", "stdout"}, &RunSettings::outputMode, -1},
-      {{"-O", "STDOUT"}, &RunSettings::outputMode, -1},
       {{"-O", "StdOut"}, &RunSettings::appendOutput, 0},
       {{"-w", "40"}, &RunSettings::nameWidthGiven, 40},
       {{"-x", "*.obj"}, &RunSettings::excludeOn, 1},
@@ -128,6 +120,30 @@ TEST(ParseOptionsTest, SwitchesSetTheirFields) {
     ParserRun p;
     ASSERT_EQ(p.Parse(c.args), -1) << Show(c.args) << p.Messages();
     EXPECT_EQ(p.run.settings.*c.field, c.expected) << Show(c.args);
+  }
+}
+
+TEST(ParseOptionsTest, CodedValues) {
+  struct Case {
+    Args args;
+    TimeKind timeKind;
+    OutputMode outputMode;
+  } cases[] = {
+      {{"-tc", "+t"}, TimeKind::kWrite, OutputMode::kStandardOutput},
+      {{"-ta"}, TimeKind::kAccess, OutputMode::kStandardOutput},
+      {{"-t", "c"}, TimeKind::kCreation, OutputMode::kStandardOutput},
+      {{"-tA"}, TimeKind::kAccess, OutputMode::kStandardOutput},
+      {{"-o", "out.txt"}, TimeKind::kWrite, OutputMode::kFile},
+      {{"-O", "out.txt", "+o"}, TimeKind::kWrite, OutputMode::kStandardOutput},
+      {{"-o", "stdout"}, TimeKind::kWrite, OutputMode::kNamedStdout},
+      {{"-O", "STDOUT"}, TimeKind::kWrite, OutputMode::kNamedStdout},
+      {{"--output=stdout"}, TimeKind::kWrite, OutputMode::kNamedStdout},
+  };
+  for (const Case& c : cases) {
+    ParserRun p;
+    ASSERT_EQ(p.Parse(c.args), -1) << Show(c.args) << p.Messages();
+    EXPECT_EQ(p.run.settings.timeKind, c.timeKind) << Show(c.args);
+    EXPECT_EQ(p.run.settings.outputMode, c.outputMode) << Show(c.args);
   }
 }
 
@@ -255,7 +271,7 @@ TEST(ParseOptionsTest, NoTypeGivesEveryFile) {
 TEST(ParseOptionsTest, OutputStdoutKeepsTheListingOnStandardOutput) {
   ParserRun p;
   ASSERT_EQ(p.Parse({"-a", "-o", "stdout"}), -1) << p.Messages();
-  EXPECT_EQ(p.run.settings.outputMode, -1);
+  EXPECT_EQ(p.run.settings.outputMode, OutputMode::kNamedStdout);
   EXPECT_EQ(p.run.settings.appendOutput, 0);
   EXPECT_EQ(p.run.values.outputPath, "");
 }
@@ -267,7 +283,7 @@ TEST(ParseOptionsTest, OutputNameIsKeptAndItsTemplateExpanded) {
 
   ParserRun t;
   ASSERT_EQ(t.Parse({"-oout_COMPUTERNAME.txt"}), -1) << t.Messages();
-  EXPECT_EQ(t.run.settings.outputMode, 1);
+  EXPECT_EQ(t.run.settings.outputMode, OutputMode::kFile);
   EXPECT_NE(t.run.values.outputPath.find("TESTHOST"), std::string::npos)
       << t.run.values.outputPath;
   EXPECT_EQ(t.run.values.outputPath.find("COMPUTERNAME"), std::string::npos);
@@ -276,13 +292,13 @@ TEST(ParseOptionsTest, OutputNameIsKeptAndItsTemplateExpanded) {
 TEST(ParseOptionsTest, TimeKindsWithSecondsAndYearFirstDates) {
   ParserRun w;
   ASSERT_EQ(w.Parse({"-tW"}), -1);
-  EXPECT_EQ(w.run.settings.timeKind, 'w');
+  EXPECT_EQ(w.run.settings.timeKind, TimeKind::kWrite);
   EXPECT_EQ(w.run.settings.printSeconds, 1);
   EXPECT_EQ(w.run.settings.printDateTime, 1);
 
   ParserRun three;
   ASSERT_EQ(three.Parse({"-T3"}), -1);
-  EXPECT_EQ(three.run.settings.timeKind, '3');
+  EXPECT_EQ(three.run.settings.timeKind, TimeKind::kAllThree);
   EXPECT_EQ(three.run.settings.allThreeTimes, 1);
   EXPECT_EQ(three.run.settings.sortableDate, 1);
   EXPECT_EQ(three.run.settings.printDateTime, 1);
@@ -460,13 +476,13 @@ TEST(ParseOptionsTest, ZuluWithoutTimeColumnsShowsWriteTimes) {
   struct Case {
     Args args;
     int32_t printDateTime;
-    int32_t timeKind;
+    TimeKind timeKind;
   } cases[] = {
-      {{"-t0", "-Z"}, 1, 'w'},
-      {{"+t", "-z"}, 1, 'w'},
-      {{"-m", "-Z"}, 1, 'w'},
-      {{"-tc", "-Z"}, 1, 'c'},
-      {{"-Z", "-t0"}, 0, '0'},
+      {{"-t0", "-Z"}, 1, TimeKind::kWrite},
+      {{"+t", "-z"}, 1, TimeKind::kWrite},
+      {{"-m", "-Z"}, 1, TimeKind::kWrite},
+      {{"-tc", "-Z"}, 1, TimeKind::kCreation},
+      {{"-Z", "-t0"}, 0, TimeKind::kNone},
   };
   for (const Case& c : cases) {
     ParserRun p;
@@ -501,7 +517,6 @@ TEST(ParseOptionsTest, LongOptionsReachTheSameFields) {
       {{"-v", "--quiet=off"}, &RunSettings::quietLevel, 0},
       {{"--immediate"}, &RunSettings::immediate, 1},
       {{"--append"}, &RunSettings::appendOutput, 1},
-      {{"--output=stdout"}, &RunSettings::outputMode, -1},
       {{"--width=60"}, &RunSettings::nameWidth, 60},
       {{"--time=A"}, &RunSettings::printSeconds, 1},
       {{"--zulu"}, &RunSettings::zuluTime, 1},
@@ -628,7 +643,7 @@ TEST(ParseOptionsTest, SourcesOverrideInOrder) {
   EXPECT_NE(ReadWholeFile(dir + "from_acct.log").find("This file closed.\n"), std::string::npos);
   EXPECT_EQ(p.run.settings.nameWidth, 60);    // command line over INI
   EXPECT_EQ(p.run.settings.recurse, 0);       // -r toggles the INI's on
-  EXPECT_EQ(p.run.settings.timeKind, 'c');    // INI over built-in
+  EXPECT_EQ(p.run.settings.timeKind, TimeKind::kCreation);    // INI over built-in
 }
 
 TEST(ParseOptionsTest, NamedIniFileIsSkippedByTheRestOfTheParsing) {

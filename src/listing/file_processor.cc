@@ -36,7 +36,7 @@ bool PassesDateFilter(Run& run, const FileTimes& times) {
     }
     return false;
   }
-  const long age = AgeInDays(run, times, s.timeKind);
+  const long age = AgeInDays(run, times, static_cast<int>(s.timeKind));
   return v.olderDays <= age && age < v.newerDays;
 }
 

@@ -64,7 +64,7 @@ TEST(FileProcessor, RecordLayouts) {
       {"defaults", [](korven::Run&) {}, "CBF43926           9 03/06/2008 22:30w EST \n"},
       {"-t3",
        [](korven::Run& r) {
-         r.settings.timeKind = '3';
+         r.settings.timeKind = TimeKind::kAllThree;
          r.settings.allThreeTimes = 1;
        },
        "CBF43926           9 01/01/2001 07:00:01c 03/06/2008 22:30:15w 03/06/2008 23:00:00a EST \n"},
@@ -72,15 +72,15 @@ TEST(FileProcessor, RecordLayouts) {
       {"-T3",
        [](korven::Run& r) {
          r.settings.sortableDate = 1;
-         r.settings.timeKind = '3';
+         r.settings.timeKind = TimeKind::kAllThree;
        },
        "CBF43926           9 2001/01/01 07:00:01c 2008/03/06 22:30:15w 2008/03/06 23:00:00a EST \n"},
       {"-tW", [](korven::Run& r) { r.settings.printSeconds = 1; }, "CBF43926           9 03/06/2008 22:30:15w EST \n"},
-      {"-ta", [](korven::Run& r) { r.settings.timeKind = 'a'; }, "CBF43926           9 03/06/2008 23:00a EST \n"},
-      {"-tc", [](korven::Run& r) { r.settings.timeKind = 'c'; }, "CBF43926           9 01/01/2001 07:00c EST \n"},
+      {"-ta", [](korven::Run& r) { r.settings.timeKind = TimeKind::kAccess; }, "CBF43926           9 03/06/2008 23:00a EST \n"},
+      {"-tc", [](korven::Run& r) { r.settings.timeKind = TimeKind::kCreation; }, "CBF43926           9 01/01/2001 07:00c EST \n"},
       {"-Z", [](korven::Run& r) { r.settings.zuluTime = 1; }, "CBF43926           9 03/07/2008 03:30w GMT \n"},
       {"-m", [](korven::Run& r) { r.settings.printDateTime = 0; }, "CBF43926           9 \n"},
-      {"-t0", [](korven::Run& r) { r.settings.timeKind = '0'; }, "CBF43926           9 \n"},
+      {"-t0", [](korven::Run& r) { r.settings.timeKind = TimeKind::kNone; }, "CBF43926           9 \n"},
       {"-8", [](korven::Run& r) { r.settings.print83Name = 1; },
        "CBF43926           9 03/06/2008 22:30w EST  a.txt           \n"},
       {"-D 4", [](korven::Run& r) { r.values.displacement = 4; }, "131DA070           9 03/06/2008 22:30w EST \n"},
@@ -279,7 +279,7 @@ TEST(FileProcessor, AccumulatedRecordLengthGrowsByTheTimeAndZoneFields) {
   f.Process();
   EXPECT_EQ(f.t.run.counters.accumulatedRecordLength, 82 + 22);  // "03/06/2008 22:30w EST "
   Fixture g;
-  g.t.run.settings.timeKind = '3';
+  g.t.run.settings.timeKind = TimeKind::kAllThree;
   g.Process();
   EXPECT_EQ(g.t.run.counters.accumulatedRecordLength, 3 * 21 + 4);
 }
@@ -289,11 +289,11 @@ TEST(FileProcessor, ProgressShowsTheNameOnlyWhenListingToAFile) {
   f.Process();
   EXPECT_EQ(f.t.Messages(), "");
   Fixture g;
-  g.t.run.settings.outputMode = 1;
+  g.t.run.settings.outputMode = OutputMode::kFile;
   g.Process();
   EXPECT_EQ(g.t.Messages(), " a.txt\b\b\b\b\b\b      \b\b\b\b\b\b");
   Fixture h;
-  h.t.run.settings.outputMode = 1;
+  h.t.run.settings.outputMode = OutputMode::kFile;
   h.t.run.settings.progressOff = 1;
   h.Process();
   EXPECT_EQ(h.t.Messages(), "");

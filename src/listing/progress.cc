@@ -8,7 +8,7 @@
 namespace korven {
 
 int ShowProgress(Run& run, const std::string& bareName) {
-  if (run.settings.outputMode == 0 || run.settings.progressOff) return 0;
+  if (run.settings.outputMode == OutputMode::kStandardOutput || run.settings.progressOff) return 0;
   return fprintf(run.message, " %.14s", bareName.c_str());
 }
 

@@ -37,7 +37,7 @@ void WriteDashes(Run& run, int count) {
   fprintf(run.message, "%.*s\n", std::clamp(count, 0, kMaxDashes), dashes.c_str());
 }
 
-bool TimesPrinted(const RunSettings& s) { return s.printDateTime != 0 && s.timeKind != '0'; }
+bool TimesPrinted(const RunSettings& s) { return s.printDateTime != 0 && s.timeKind != TimeKind::kNone; }
 
 int WriteDate(Run& run, const CivilTime& t) {
   const char delimiter = run.values.delimiterChar;
@@ -55,12 +55,14 @@ int WriteFullGroup(Run& run, const CivilTime& t, char letter) {
 }
 
 int WriteOneTime(Run& run, const TimeBlock& times) {
-  const int kind = run.settings.timeKind;
-  const CivilTime& t = kind == 'a' ? times.access : kind == 'c' ? times.creation : times.write;
+  const TimeKind kind = run.settings.timeKind;
+  const CivilTime& t = kind == TimeKind::kAccess     ? times.access
+                       : kind == TimeKind::kCreation ? times.creation
+                                                     : times.write;
   int written = WriteDate(run, t);
   written += fprintf(run.listing, "%02d:%02d", t.hour, t.minute);
   if (run.settings.printSeconds) written += fprintf(run.listing, ":%02d", t.second);
-  return written + fprintf(run.listing, "%c%c", kind, run.values.delimiterChar);
+  return written + fprintf(run.listing, "%c%c", static_cast<char>(kind), run.values.delimiterChar);
 }
 
 int WriteZone(Run& run) {
@@ -73,7 +75,7 @@ int WriteZone(Run& run) {
 // The title never shows the path; the parameter keeps the driver's call as it is.
 void WriteHeader(Run& run, const std::string& /*firstPath*/) {
   RunSettings& s = run.settings;
-  if (s.outputMode != 0 || s.quietLevel != 0) return;
+  if (s.outputMode != OutputMode::kStandardOutput || s.quietLevel != 0) return;
   if (s.printSeconds) {
     // The seconds take the room.
     s.nameWidth -= 3;
@@ -115,7 +117,7 @@ void WriteSizeField(Run& run, int64_t size) {
 void WriteTimeFields(Run& run, const TimeBlock& times) {
   if (!TimesPrinted(run.settings)) return;
   int written = 0;
-  if (run.settings.timeKind == '3') {
+  if (run.settings.timeKind == TimeKind::kAllThree) {
     written += WriteFullGroup(run, times.creation, 'c');
     written += WriteFullGroup(run, times.write, 'w');
     written += WriteFullGroup(run, times.access, 'a');

@@ -60,7 +60,7 @@ TEST(RecordLayout, SecondsNarrowTheNameFieldAndRecordLength) {
 }
 
 TEST(RecordLayout, NoHeaderForAnOutputFileOrWithQuietLevel) {
-  for (int mode : {1, -1}) {
+  for (OutputMode mode : {OutputMode::kFile, OutputMode::kNamedStdout}) {
     TestRun t;
     t.run.settings.outputMode = mode;
     t.run.settings.printSeconds = 1;

@@ -40,9 +40,9 @@ void MeasureOutputDisk(Run& run) {
 
 int ListingRecordLength(const RunSettings& settings) {
   int length = settings.nameWidth + 22;  // delimiter, CRC-32 and size fields
-  if (settings.timeKind == '3') {
+  if (settings.timeKind == TimeKind::kAllThree) {
     length += 59;  // three date-time groups and the zone
-  } else if (settings.timeKind != '0') {
+  } else if (settings.timeKind != TimeKind::kNone) {
     length += 24;  // one date, time, letter and zone
   }
   if (settings.print83Name) length += 17;
@@ -52,7 +52,7 @@ int ListingRecordLength(const RunSettings& settings) {
 void OpenListingOutput(Run& run) {
   RunSettings& settings = run.settings;
   const std::string& path = run.values.outputPath;
-  if (settings.outputMode == 1) {
+  if (settings.outputMode == OutputMode::kFile) {
     FILE* file = fopen(path.c_str(), settings.appendOutput ? "a+" : "w");
     if (file == nullptr) {
       fprintf(run.message, settings.appendOutput ? "\ncan't open output file %s\n"

@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 
 struct RecordLengthCase {
   int nameWidth;
-  int timeKind;
+  TimeKind timeKind;
   int print83Name;
   int expected;
 };
@@ -41,11 +41,11 @@ TEST_P(ListingRecordLengthTest, AddsTheFieldsInUse) {
 
 INSTANTIATE_TEST_SUITE_P(
     Layouts, ListingRecordLengthTest,
-    testing::Values(RecordLengthCase{35, 'w', 0, 82},              // the defaults
-                    RecordLengthCase{35, '3', 1, 35 + 22 + 59 + 17 + 1},  // -t3 -8
-                    RecordLengthCase{35, '0', 0, 35 + 22 + 1},
-                    RecordLengthCase{35, 'a', 1, 35 + 22 + 24 + 17 + 1},
-                    RecordLengthCase{60, 'c', 0, 60 + 22 + 24 + 1}));
+    testing::Values(RecordLengthCase{35, TimeKind::kWrite, 0, 82},              // the defaults
+                    RecordLengthCase{35, TimeKind::kAllThree, 1, 35 + 22 + 59 + 17 + 1},  // -t3 -8
+                    RecordLengthCase{35, TimeKind::kNone, 0, 35 + 22 + 1},
+                    RecordLengthCase{35, TimeKind::kAccess, 1, 35 + 22 + 24 + 17 + 1},
+                    RecordLengthCase{60, TimeKind::kCreation, 0, 60 + 22 + 24 + 1}));
 
 std::string Contents(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -77,12 +77,12 @@ class ListingOutputTest : public testing::Test {
     fs::remove_all(dir);
     fs::create_directories(dir);
     run.settings.nameWidth = 35;
-    run.settings.timeKind = 'w';
+    run.settings.timeKind = TimeKind::kWrite;
   }
   ~ListingOutputTest() override { fs::remove_all(dir); }
 
   void NameOutput(const fs::path& path, bool append) {
-    run.settings.outputMode = 1;
+    run.settings.outputMode = OutputMode::kFile;
     run.settings.appendOutput = append;
     run.values.outputPath = path.string();
   }
@@ -168,7 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
                     OpenFailureCase{true, "\ncan't open output file "}));
 
 class AppendWithoutOutputFileTest : public ListingOutputTest,
-                                    public testing::WithParamInterface<int> {};
+                                    public testing::WithParamInterface<OutputMode> {};
 
 TEST_P(AppendWithoutOutputFileTest, IsAnOptionError) {
   run.settings.outputMode = GetParam();
@@ -184,7 +184,8 @@ TEST_P(AppendWithoutOutputFileTest, IsAnOptionError) {
 }
 
 // No name at all, and "stdout" named.
-INSTANTIATE_TEST_SUITE_P(OutputModes, AppendWithoutOutputFileTest, testing::Values(0, -1));
+INSTANTIATE_TEST_SUITE_P(OutputModes, AppendWithoutOutputFileTest,
+                         testing::Values(OutputMode::kStandardOutput, OutputMode::kNamedStdout));
 
 TEST_F(ListingOutputTest, NoEstimateOffRemovableDisks) {
   NameOutput(dir / "list.txt", false);

@@ -62,7 +62,7 @@ void CountFile(Run& run, const std::string& path, const FindEntry& entry) {
   }
 }
 
-bool CountsFiles(const Run& run) { return run.countingPass == 1 && run.settings.outputMode != 0; }
+bool CountsFiles(const Run& run) { return run.countingPass == 1 && run.settings.outputMode != OutputMode::kStandardOutput; }
 
 // A file entry the main pass hands to the file processor.
 bool IsProcessed(Run& run, const std::string& path, const FindEntry& entry) {
@@ -126,7 +126,7 @@ void WalkPath(Run& run, const std::string& path) {
 
   int countWritten = 0;
   int pathWritten = 0;
-  if (run.settings.outputMode != 0) {
+  if (run.settings.outputMode != OutputMode::kStandardOutput) {
     if (!run.settings.immediate && !run.settings.quietLevel && run.countingPass == 0) {
       countWritten = fprintf(run.message, " %6ld ", run.counters.listedFiles);
     }

@@ -102,7 +102,7 @@ TEST_F(WalkerTest, DirectoryCount) {
   for (const Case& c : cases) {
     run_.settings.recurse = c.recurse;
     run_.countingPass = c.countingPass;
-    run_.settings.outputMode = 1;
+    run_.settings.outputMode = OutputMode::kFile;
     run_.counters = RunCounters{};
     WalkPath(run_, P(c.path));
     EXPECT_EQ(run_.counters.dirCount, c.dirCount)
@@ -134,7 +134,7 @@ TEST_F(WalkerTest, ExcludedFilesAreLeftOut) {
 
 TEST_F(WalkerTest, CountingPassCountsExcludedFilesAndListsNothing) {
   run_.countingPass = 1;
-  run_.settings.outputMode = 1;
+  run_.settings.outputMode = OutputMode::kFile;
   run_.settings.recurse = 1;
   run_.settings.excludeOn = 1;
   run_.values.excludeTypes = {"*.TXT"};
@@ -151,7 +151,7 @@ TEST_F(WalkerTest, CountingPassCountsExcludedFilesAndListsNothing) {
 
 TEST_F(WalkerTest, LongestPathAndNameAreOnlyKeptWhenAskedFor) {
   run_.countingPass = 1;
-  run_.settings.outputMode = 1;
+  run_.settings.outputMode = OutputMode::kFile;
   WalkPath(run_, P("/T/A/"));
   EXPECT_EQ(run_.counters.countedFiles, 2);
   EXPECT_EQ(run_.counters.longestPath, 0);
@@ -167,7 +167,7 @@ TEST_F(WalkerTest, DirectoriesAreNeverListed) {
 }
 
 TEST_F(WalkerTest, ProgressShowsCountAndPathAndErasesThem) {
-  run_.settings.outputMode = 1;
+  run_.settings.outputMode = OutputMode::kFile;
   run_.counters.listedFiles = 7;
   WalkPath(run_, P("/T/A/B/C/"));
   std::string count = "      7 ";
@@ -185,7 +185,7 @@ TEST_F(WalkerTest, ProgressPathIsCutAt55CharactersAndNeedsAnOutputFile) {
   WalkPath(run_, deep + kPathSeparator);
   EXPECT_EQ(ReadAll(run_.message), "");  // listing on standard output: no progress
 
-  run_.settings.outputMode = 1;
+  run_.settings.outputMode = OutputMode::kFile;
   WalkPath(run_, deep + kPathSeparator);
   std::string shown = deep.substr(0, 55) + " ";
   EXPECT_EQ(ReadAll(run_.message), shown + std::string(56, '\b') + std::string(56, ' ') +
@@ -218,7 +218,7 @@ TEST_F(WalkerTest, FileWhosePathWouldBeOverlongIsSkippedWithTheStartOfThePath) {
   FILE* quiet = tmpfile();
   std::swap(quiet, run_.message);
   run_.countingPass = 1;
-  run_.settings.outputMode = 1;
+  run_.settings.outputMode = OutputMode::kFile;
   WalkPath(run_, dir);
   EXPECT_EQ(run_.counters.countedFiles, 1);
   EXPECT_EQ(ReadAll(run_.message).find("Path longer"), std::string::npos);

@@ -155,7 +155,7 @@ TEST_F(FindFilesTest, RecursiveWalkEndsDespiteALinkLoop) {
   FakeSystem sys;
   korven::Run run(fs_, sys);  // counting pass: nothing is listed
   run.settings.recurse = 1;
-  run.settings.outputMode = 1;
+  run.settings.outputMode = OutputMode::kFile;
   run.values.searchTypes = {"*.*"};
   run.message = tmpfile();
   WalkPath(run, root_);
