@@ -15,48 +15,77 @@ std::string WithoutTrailingSeparator(std::string path) {
   return path;
 }
 
-std::string BaseName(const std::string& path) {
-  size_t separator = path.find_last_of(kPathSeparator);
-  return separator == std::string::npos ? path : path.substr(separator + 1);
-}
+std::string BaseName(const std::string& path) { return path.substr(NameStart(path)); }
 
 }  // namespace
 
-MemoryFileSystem::Node* MemoryFileSystem::Find(const std::string& path) {
+std::shared_ptr<MemoryFileSystem::Node> MemoryFileSystem::Find(const std::string& path) {
   auto it = nodes_.find(WithoutTrailingSeparator(path));
-  return it == nodes_.end() ? nullptr : &it->second;
+  return it == nodes_.end() ? nullptr : it->second;
 }
 
 MemoryFileSystem::Node& MemoryFileSystem::Add(const std::string& path, uint32_t attributes) {
   size_t separator = path.find_last_of(kPathSeparator);
   if (separator != std::string::npos && separator > 0 && Find(path.substr(0, separator)) == nullptr) {
-    AddDirectory(path.substr(0, separator));
+    Add(path.substr(0, separator), kAttrDirectory);
   }
-  Node& node = nodes_[path];
-  node.entry.name = BaseName(path);
-  node.entry.attributes = attributes;
-  return node;
+  std::shared_ptr<Node>& node = nodes_[path];
+  if (!node) node = std::make_shared<Node>();
+  node->entry.name = BaseName(path);
+  node->entry.attributes = attributes;
+  return *node;
 }
 
-void MemoryFileSystem::AddDirectory(const std::string& path) { Add(path, kAttrDirectory); }
+void MemoryFileSystem::AddDirectory(const std::string& path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Add(path, kAttrDirectory);
+}
 
 void MemoryFileSystem::AddRootDirectory(const std::string& path) {
+  std::lock_guard<std::mutex> lock(mutex_);
   Add(path, kAttrDirectory).dotEntries = false;
 }
 
 void MemoryFileSystem::AddFile(const std::string& path, const std::string& content,
                                const FileTimes& times) {
+  std::lock_guard<std::mutex> lock(mutex_);
   Node& node = Add(path, kAttrArchive);
   node.content = content;
   node.entry.size = content.size();
   node.entry.times = times;
 }
 
+void MemoryFileSystem::SetContent(const std::string& path, const std::string& content) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::shared_ptr<Node> node = Find(path);
+  if (node == nullptr) return;
+  node->content = content;
+  node->entry.size = content.size();
+}
+
+void MemoryFileSystem::RemoveFile(const std::string& path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  nodes_.erase(WithoutTrailingSeparator(path));
+}
+
+std::string MemoryFileSystem::Content(const std::string& path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::shared_ptr<Node> node = Find(path);
+  return node == nullptr ? "" : node->content;
+}
+
+int MemoryFileSystem::openFiles() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return static_cast<int>(std::count_if(openFiles_.begin(), openFiles_.end(),
+                                        [](const OpenFile& file) { return file.node != nullptr; }));
+}
+
 bool MemoryFileSystem::FindFiles(const std::string& dir, const std::string& pattern,
                                  std::vector<FindEntry>* found) {
+  std::lock_guard<std::mutex> lock(mutex_);
   found->clear();
   searches_.push_back(dir);
-  const Node* directory = Find(dir);
+  std::shared_ptr<Node> directory = Find(dir);
   if (directory == nullptr || !directory->entry.IsDirectory()) return false;
   std::vector<FindEntry> all;
   if (directory->dotEntries) {
@@ -69,7 +98,7 @@ bool MemoryFileSystem::FindFiles(const std::string& dir, const std::string& patt
   }
   std::string prefix = WithoutTrailingSeparator(dir) + kPathSeparator;
   for (auto it = nodes_.lower_bound(prefix); it != nodes_.end() && it->first.starts_with(prefix); ++it) {
-    if (it->first.find(kPathSeparator, prefix.size()) == std::string::npos) all.push_back(it->second.entry);
+    if (it->first.find(kPathSeparator, prefix.size()) == std::string::npos) all.push_back(it->second->entry);
   }
   std::sort(all.begin(), all.end(),
             [](const FindEntry& a, const FindEntry& b) { return FindOrderLess(a.name, b.name); });
@@ -80,23 +109,54 @@ bool MemoryFileSystem::FindFiles(const std::string& dir, const std::string& patt
 }
 
 bool MemoryFileSystem::LookUp(const std::string& path, FindEntry* entry) {
-  const Node* node = Find(path);
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::shared_ptr<Node> node = Find(path);
   if (node == nullptr) return false;
   *entry = node->entry;
   return true;
 }
 
-FileHandle MemoryFileSystem::OpenForReading(const std::string& path) {
-  const Node* node = Find(path);
-  if (node == nullptr) return kInvalidHandle;
+FileHandle MemoryFileSystem::Open(const std::string& path, const std::set<std::string>& failing) {
+  if (beforeOpen) {
+    // The hook may change the tree, which takes the lock itself.
+    mutex_.unlock();
+    beforeOpen(path);
+    mutex_.lock();
+  }
+  std::shared_ptr<Node> node = Find(path);
+  if (node == nullptr || failing.count(path) != 0) return kInvalidHandle;
   openFiles_.push_back(OpenFile{node, 0});
   return static_cast<FileHandle>(openFiles_.size() - 1);
 }
 
-FileHandle MemoryFileSystem::OpenFallback(const std::string& path) { return OpenForReading(path); }
+MemoryFileSystem::OpenFile& MemoryFileSystem::Opened(FileHandle handle) {
+  return openFiles_.at(static_cast<size_t>(handle));
+}
+
+FileHandle MemoryFileSystem::OpenForReading(const std::string& path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  ++opensForReading;
+  return Open(path, failOpenForReading);
+}
+
+FileHandle MemoryFileSystem::OpenFallback(const std::string& path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  ++fallbackOpens;
+  return Open(path, failOpenFallback);
+}
+
+FileHandle MemoryFileSystem::OpenForUpdate(const std::string& path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return Open(path, failOpenForUpdate);
+}
 
 int64_t MemoryFileSystem::Read(FileHandle handle, void* buffer, size_t count) {
-  OpenFile& file = openFiles_.at(static_cast<size_t>(handle));
+  std::lock_guard<std::mutex> lock(mutex_);
+  ++reads;
+  if (readsBeforeError == 0) return -1;
+  if (readsBeforeError > 0) --readsBeforeError;
+  if (readLimit != 0) count = std::min(count, readLimit);
+  OpenFile& file = Opened(handle);
   const std::string& content = file.node->content;
   size_t position = std::min<uint64_t>(file.position, content.size());
   size_t taken = std::min(count, content.size() - position);
@@ -106,37 +166,75 @@ int64_t MemoryFileSystem::Read(FileHandle handle, void* buffer, size_t count) {
 }
 
 bool MemoryFileSystem::Seek(FileHandle handle, uint64_t offset) {
-  openFiles_.at(static_cast<size_t>(handle)).position = offset;
+  std::lock_guard<std::mutex> lock(mutex_);
+  Opened(handle).position = offset;
   return true;
 }
 
 void MemoryFileSystem::Close(FileHandle handle) {
-  openFiles_.at(static_cast<size_t>(handle)).node = nullptr;
+  std::lock_guard<std::mutex> lock(mutex_);
+  ++closes;
+  Opened(handle).node = nullptr;
+}
+
+int64_t MemoryFileSystem::Write(FileHandle handle, const void* data, size_t count) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  OpenFile& file = Opened(handle);
+  std::string& content = file.node->content;
+  // A disk that fills up takes what fits, then the write fails.
+  size_t fits = roomLeft < 0 ? count : std::min(count, static_cast<size_t>(roomLeft));
+  if (file.position > content.size()) content.resize(file.position, '\0');
+  content.replace(file.position, std::min<size_t>(fits, content.size() - file.position),
+                  static_cast<const char*>(data), fits);
+  file.position += fits;
+  file.node->entry.size = content.size();
+  if (roomLeft >= 0) roomLeft -= static_cast<int64_t>(fits);
+  return fits < count ? -1 : static_cast<int64_t>(count);
+}
+
+bool MemoryFileSystem::SeekToEnd(FileHandle handle) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  OpenFile& file = Opened(handle);
+  file.position = file.node->content.size();
+  return true;
+}
+
+bool MemoryFileSystem::SetLength(FileHandle handle, uint64_t length) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (failSetLength) return false;
+  OpenFile& file = Opened(handle);
+  file.node->content.resize(length, '\0');
+  file.node->entry.size = length;
+  return true;
 }
 
 bool MemoryFileSystem::GetAttributes(const std::string& path, uint32_t* attributes) {
-  const Node* node = Find(path);
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::shared_ptr<Node> node = Find(path);
   if (node == nullptr) return false;
   *attributes = node->entry.attributes;
   return true;
 }
 
 bool MemoryFileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
-  Node* node = Find(path);
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::shared_ptr<Node> node = Find(path);
   if (node == nullptr) return false;
   node->entry.attributes = attributes;
   return true;
 }
 
 bool MemoryFileSystem::TimesByHandle(const std::string& path, FileTimes* times) {
-  const Node* node = Find(path);
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::shared_ptr<Node> node = Find(path);
   if (node == nullptr) return false;
   *times = node->entry.times;
   return true;
 }
 
 bool MemoryFileSystem::SetTimes(const std::string& path, const FileTimes& times) {
-  Node* node = Find(path);
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::shared_ptr<Node> node = Find(path);
   if (node == nullptr) return false;
   node->entry.times = times;
   return true;
@@ -145,6 +243,7 @@ bool MemoryFileSystem::SetTimes(const std::string& path, const FileTimes& times)
 int MemoryFileSystem::VolumeType(const std::string&) { return volumeType; }
 
 bool MemoryFileSystem::DiskFree(const std::string& path, uint64_t* free) {
+  std::lock_guard<std::mutex> lock(mutex_);
   diskFreeQueries.push_back(path);
   if (diskFreeFails) return false;
   *free = freeBytes;

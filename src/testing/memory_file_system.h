@@ -1,9 +1,14 @@
 // An in-memory file system for unit tests: a tree of directories and files
-// searched with the Win32 wildcard rules and order, like the real ones.
+// searched with the Win32 wildcard rules and order, like the real ones, that
+// can also change files in place and fail on request.
 #ifndef KORVEN_TESTING_MEMORY_FILE_SYSTEM_H_
 #define KORVEN_TESTING_MEMORY_FILE_SYSTEM_H_
 
+#include <functional>
 #include <map>
+#include <memory>
+#include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -19,18 +24,51 @@ class MemoryFileSystem : public FileSystem {
   // A directory searched without "." and "..", like the root of a drive.
   void AddRootDirectory(const std::string& path);
   void AddFile(const std::string& path, const std::string& content, const FileTimes& times = {});
+  // Replaces a file's contents; a file open for reading reads the new ones.
+  void SetContent(const std::string& path, const std::string& content);
+  // Removes a file, as another program would; a file open for reading can
+  // still be read to its end.
+  void RemoveFile(const std::string& path);
+  // The contents of a file, empty when there is none.
+  std::string Content(const std::string& path);
 
   // The directories searched, in order, one per FindFiles call.
   const std::vector<std::string>& searches() const { return searches_; }
 
+  // Faults and events, for the tests of what the program does about them.
+  // Called with the path at every open, before the file is looked for: a
+  // test changes or removes the file there, as between a directory search
+  // and the moment the file is processed.
+  std::function<void(const std::string& path)> beforeOpen;
+  std::set<std::string> failOpenForReading;  // paths whose OpenForReading fails
+  std::set<std::string> failOpenFallback;    // paths whose OpenFallback fails
+  std::set<std::string> failOpenForUpdate;   // paths whose OpenForUpdate fails
+  int readsBeforeError = -1;  // reads that succeed before every later one fails; -1 never
+  size_t readLimit = 0;       // most bytes one read returns, as from a pipe; 0 no limit
+  int64_t roomLeft = -1;      // bytes writes may still add, as on a filling disk; -1 no limit
+  bool failSetLength = false;
+  bool readsInParallel = false;  // what ReadsInParallel reports
+
+  // What was asked of it.
+  int opensForReading = 0;
+  int fallbackOpens = 0;
+  int reads = 0;
+  int closes = 0;
+  int openFiles() const;  // files opened and not closed
+
   bool FindFiles(const std::string& dir, const std::string& pattern,
                  std::vector<FindEntry>* found) override;
   bool LookUp(const std::string& path, FindEntry* entry) override;
+  bool ReadsInParallel() const override { return readsInParallel; }
   FileHandle OpenForReading(const std::string& path) override;
   FileHandle OpenFallback(const std::string& path) override;
   int64_t Read(FileHandle handle, void* buffer, size_t count) override;
   bool Seek(FileHandle handle, uint64_t offset) override;
   void Close(FileHandle handle) override;
+  FileHandle OpenForUpdate(const std::string& path) override;
+  int64_t Write(FileHandle handle, const void* data, size_t count) override;
+  bool SeekToEnd(FileHandle handle) override;
+  bool SetLength(FileHandle handle, uint64_t length) override;
   bool GetAttributes(const std::string& path, uint32_t* attributes) override;
   bool SetAttributes(const std::string& path, uint32_t attributes) override;
   bool TimesByHandle(const std::string& path, FileTimes* times) override;
@@ -50,14 +88,18 @@ class MemoryFileSystem : public FileSystem {
     bool dotEntries = true;
   };
   struct OpenFile {
-    const Node* node = nullptr;
+    std::shared_ptr<Node> node;  // null once closed
     uint64_t position = 0;
   };
 
-  Node* Find(const std::string& path);
+  // The calls below take mutex_ themselves; these expect it taken.
+  std::shared_ptr<Node> Find(const std::string& path);
   Node& Add(const std::string& path, uint32_t attributes);
+  FileHandle Open(const std::string& path, const std::set<std::string>& failing);
+  OpenFile& Opened(FileHandle handle);
 
-  std::map<std::string, Node> nodes_;
+  mutable std::mutex mutex_;
+  std::map<std::string, std::shared_ptr<Node>> nodes_;
   std::vector<OpenFile> openFiles_;
   std::vector<std::string> searches_;
 };
