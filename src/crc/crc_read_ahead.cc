@@ -98,12 +98,19 @@ bool CrcReadAhead::Take(const std::string& path, int64_t startOffset, CrcOutcome
     if (job.state.compare_exchange_strong(expected, kTaken)) return false;
     // Rather than wait for the helper reading this file, read one further on.
     while (job.state.load() == kReading) {
-      if (!ReadNextJob(listingChunk_)) job.state.wait(kReading);
+      if (!ReadNextJob(listingChunk_)) WaitUntilRead(job);
     }
     *outcome = job.outcome;
     return true;
   }
   return false;
+}
+
+// A condition variable, not an atomic wait: where the runtime has no futex,
+// its atomic wait can miss the wake-up and wait for ever.
+void CrcReadAhead::WaitUntilRead(Job& job) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  jobRead_.wait(lock, [&job] { return job.state.load() != kReading; });
 }
 
 bool CrcReadAhead::ReadNextJob(unsigned char* chunk) {
@@ -113,8 +120,11 @@ bool CrcReadAhead::ReadNextJob(unsigned char* chunk) {
     if (!job.state.compare_exchange_strong(expected, kReading)) continue;
     auto keepReading = [this] { return !stopping_.load(std::memory_order_relaxed) && !run_.sys.InterruptPending(); };
     job.outcome = ReadFileCrc(run_.fs, job.path, startOffset_, job.expectedSize, chunk, keepReading);
-    job.state.store(kDone);
-    job.state.notify_all();
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      job.state.store(kDone);
+    }
+    jobRead_.notify_all();
     return true;
   }
   return false;

@@ -8,7 +8,6 @@
 
 #include "crc/crc_read_ahead.h"
 #include "platform/file_system.h"
-#include "platform/system.h"
 #include "run/run.h"
 #include "run/terminate.h"
 
@@ -85,7 +84,6 @@ CrcOutcome ReadFileCrc(FileSystem& fs, const std::string& path, int64_t startOff
 
 char* FileCrc(Run& run, const std::string& path, uint32_t* valueOut, char* text, int64_t startOffset,
               uint64_t expectedSize) {
-  run.sys.SetFileApisToOem();
   CrcOutcome outcome;
   bool readAhead = run.readAhead != nullptr && run.readAhead->Take(path, startOffset, &outcome);
   // A helper stops early only for an interrupt, which ends the run here.

@@ -3,6 +3,7 @@
 #define KORVEN_PLATFORM_SYSTEM_H_
 
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -47,15 +48,16 @@ class System {
   // Console keyboard: the code of a waiting key, or -1 without blocking.
   // Nothing is read when standard input is not a console.
   virtual int PollKey() = 0;
-  // Waits for one character from standard input (-1 at end of input).
+  // Waits for one key at the console; -1 at once when standard input is not
+  // a console (nobody can answer), and at end of input.
   virtual int WaitKey() = 0;
   // Gives the terminal back its own settings; safe to call more than once.
   virtual void RestoreConsole() = 0;
   virtual void Sleep(int milliseconds) = 0;
 
-  // File-name code page of the file interfaces (no-op on POSIX).
-  virtual void SetFileApisToAnsi() = 0;
-  virtual void SetFileApisToOem() = 0;
+  // Whether `stream` writes to a console (a terminal), where a user watches
+  // the output as it comes, rather than to a file, a pipe or a device.
+  virtual bool IsConsole(FILE* stream) = 0;
 };
 
 System& RealSystem();

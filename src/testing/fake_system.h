@@ -21,7 +21,8 @@ class FakeSystem : public System {
   std::string currentDirectory = "/fake/cwd";
   std::string moduleFileName = "/fake/bin/korven";
   bool interrupted = false;
-  std::deque<int> keys;  // what PollKey and WaitKey hand out
+  std::deque<int> keys;  // what PollKey and WaitKey hand out; none left: no console to read
+  bool console = false;  // what IsConsole says of every stream
   // Runs while WaitKey waits, as a user who changes a disk before the key.
   std::function<void()> onWaitKey;
   int nowCalls = 0;  // clock readings taken
@@ -46,8 +47,7 @@ class FakeSystem : public System {
   int WaitKey() override;
   void RestoreConsole() override { ++restoreCount; }
   void Sleep(int milliseconds) override { sleptMilliseconds += milliseconds; }
-  void SetFileApisToAnsi() override {}
-  void SetFileApisToOem() override {}
+  bool IsConsole(FILE*) override { return console; }
 };
 
 }  // namespace korven

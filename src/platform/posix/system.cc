@@ -1,4 +1,6 @@
 // The POSIX process side of the seam.
+#include <errno.h>
+#include <poll.h>
 #include <signal.h>
 #include <termios.h>
 #include <time.h>
@@ -91,6 +93,22 @@ class PosixSystem : public StandardSystem {
     return read(STDIN_FILENO, &key, 1) == 1 ? key : -1;
   }
 
+  // Blocks until a key arrives, whatever mode PollKey left the terminal in.
+  int WaitKey() override {
+    if (!isatty(STDIN_FILENO)) return -1;
+    for (;;) {
+      struct pollfd in = {STDIN_FILENO, POLLIN, 0};
+      if (poll(&in, 1, -1) < 0) {
+        if (errno == EINTR && !InterruptPending()) continue;
+        return -1;
+      }
+      unsigned char key;
+      ssize_t got = read(STDIN_FILENO, &key, 1);
+      if (got == 1) return key;
+      if (got == 0 || (errno != EINTR && errno != EAGAIN) || InterruptPending()) return -1;
+    }
+  }
+
   void RestoreConsole() override {
     if (terminalChanged_) {
       tcsetattr(STDIN_FILENO, TCSANOW, &savedTerminal_);
@@ -104,8 +122,7 @@ class PosixSystem : public StandardSystem {
     }
   }
 
-  void SetFileApisToAnsi() override {}
-  void SetFileApisToOem() override {}
+  bool IsConsole(FILE* stream) override { return isatty(fileno(stream)) != 0; }
 
  private:
   bool consoleChecked_ = false;

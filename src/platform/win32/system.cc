@@ -7,6 +7,7 @@
 
 #include "platform/standard_system.h"
 #include "platform/system.h"
+#include "platform/win32/ansi_text.h"
 #include "platform/win32/file_time.h"
 
 namespace korven {
@@ -29,13 +30,16 @@ class Win32System : public StandardSystem {
     return std::string(name, length);
   }
 
+  // Asked in the wide form: the ANSI form could be a lookalike of another
+  // directory; a '?' of a name the code page cannot hold is found again by
+  // the file system.
   std::string CurrentDirectory() override {
-    DWORD needed = GetCurrentDirectoryA(0, nullptr);
+    DWORD needed = GetCurrentDirectoryW(0, nullptr);
     if (needed == 0) return "";
-    std::string directory(needed, '\0');
-    DWORD length = GetCurrentDirectoryA(needed, directory.data());
+    std::wstring directory(needed, L'\0');
+    DWORD length = GetCurrentDirectoryW(needed, directory.data());
     directory.resize(length < needed ? length : 0);
-    return directory;
+    return AnsiFrom(directory);
   }
 
   std::string ComputerName() override {
@@ -77,13 +81,28 @@ class Win32System : public StandardSystem {
     return _getch();
   }
 
+  // Only a console can answer: standard input redirected from a file, a
+  // pipe or NUL is no keyboard.
+  int WaitKey() override {
+    if (!IsConsoleHandle(GetStdHandle(STD_INPUT_HANDLE))) return -1;
+    return _getch();
+  }
+
   // The console keeps its own modes; _getch reads without echo by itself.
   void RestoreConsole() override {}
 
   void Sleep(int milliseconds) override { ::Sleep(static_cast<DWORD>(milliseconds)); }
 
-  void SetFileApisToAnsi() override { SetFileApisToANSI(); }
-  void SetFileApisToOem() override { SetFileApisToOEM(); }
+  bool IsConsole(FILE* stream) override {
+    return IsConsoleHandle(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))));
+  }
+
+ private:
+  // NUL and other character devices are no console: only a console has a mode.
+  static bool IsConsoleHandle(HANDLE handle) {
+    DWORD mode = 0;
+    return handle != INVALID_HANDLE_VALUE && handle != nullptr && GetConsoleMode(handle, &mode) != 0;
+  }
 };
 
 }  // namespace

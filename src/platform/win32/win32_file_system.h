@@ -1,12 +1,16 @@
-// The Win32 file system behind the seam, on the ANSI interfaces.
+// The Win32 file system behind the seam, on the wide-character interfaces:
+// every object is found and opened by its exact name, at any length, while
+// the program above sees 8-bit ANSI names (see WideNames).
 #ifndef KORVEN_PLATFORM_WIN32_WIN32_FILE_SYSTEM_H_
 #define KORVEN_PLATFORM_WIN32_WIN32_FILE_SYSTEM_H_
 
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/win32/wide_names.h"
 
 namespace korven {
 
@@ -15,9 +19,11 @@ class Win32FileSystem : public FileSystem {
   // Directory search: find_files.cc.
   bool FindFiles(const std::string& dir, const std::string& pattern,
                  std::vector<FindEntry>* found) override;
+  void ForgetDirectories() override;
   bool LookUp(const std::string& path, FindEntry* entry) override;
 
   // Reading, attributes, times and volumes: file_io.cc.
+  bool ReadsInParallel() const override { return true; }
   FileHandle OpenForReading(const std::string& path) override;
   FileHandle OpenFallback(const std::string& path) override;
   int64_t Read(FileHandle handle, void* buffer, size_t count) override;
@@ -37,12 +43,20 @@ class Win32FileSystem : public FileSystem {
   bool SetLength(FileHandle handle, uint64_t length) override;
 
  private:
+  // The wide path to hand the system for `path`, in the long form where
+  // needed; empty when `path` names nothing that can be told apart.
+  std::wstring SystemPath(const std::string& path);
+
   // The runtime library's low-level open with `flags`. The handle is the
   // descriptor's operating-system handle, so Read and Seek treat every handle
   // alike; Close gives it back through the descriptor.
   FileHandle OpenWithRuntime(const std::string& path, int flags);
 
-  // Files opened by OpenWithRuntime: (handle, descriptor).
+  WideNames names_;
+
+  // Files opened by OpenWithRuntime: (handle, descriptor). Readers reading
+  // ahead open and close files at once.
+  std::mutex runtimeMutex_;
   std::vector<std::pair<FileHandle, int>> runtimeDescriptors_;
 };
 
