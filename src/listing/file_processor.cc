@@ -98,7 +98,7 @@ void ProcessFile(Run& run, const std::string& dir, const FindEntry& found) {
 
   WriteNameField(run, s.nameOnly && !s.recurse ? found.name : displayName);
   if (s.pathNameOnly) {
-    fputc('\n', run.listing);
+    EndLine(run);
     return;
   }
 

@@ -3,18 +3,21 @@
 #include <cstdio>
 #include <string>
 
+#include "run/output_streams.h"
 #include "run/run.h"
 
 namespace korven {
 
 int ShowProgress(Run& run, const std::string& bareName) {
   if (run.settings.outputMode == OutputMode::kStandardOutput || run.settings.progressOff) return 0;
-  return fprintf(run.message, " %.14s", bareName.c_str());
+  const int written = fprintf(run.message, " %.14s", bareName.c_str());
+  ShowAtConsole(run);
+  return written;
 }
 
 void EraseProgress(Run& run, int written) {
   if (written <= 0) return;
-  // One write: the message stream is unbuffered, and this runs for every file.
+  // Shown with the next update or record: one write for both at a console.
   std::string& erase = run.buffers.erase;
   erase.assign(static_cast<size_t>(written), '\b');
   erase.append(static_cast<size_t>(written), ' ');

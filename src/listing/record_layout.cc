@@ -6,6 +6,7 @@
 
 #include "listing/file_times.h"
 #include "run/listing_output.h"
+#include "run/output_streams.h"
 #include "run/run.h"
 
 namespace korven {
@@ -133,8 +134,15 @@ void WriteDosNameField(Run& run, const std::string& dosName) {
   fprintf(run.listing, " %-15s%c", Showable(dosName, &run.buffers.shownName), run.values.delimiterChar);
 }
 
+void EndLine(Run& run) {
+  // fwrite: a runtime may hand the stream to the system at every newline
+  // put alone with fputc or fputs, which would be a write per record.
+  fwrite("\n", 1, 1, run.listing);
+  ShowAtConsole(run);
+}
+
 void EndRecord(Run& run) {
-  fputc('\n', run.listing);
+  EndLine(run);
   ++run.counters.lineCount;
   if (OutputDiskFull(run)) ContinueOnNewDisk(run);
 }

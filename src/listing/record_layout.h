@@ -26,7 +26,9 @@ void WriteSizeField(Run& run, int64_t size);
 void WriteTimeFields(Run& run, const TimeBlock& times);
 // The 8.3 name (or the long name standing in for it), with -8.
 void WriteDosNameField(Run& run, const std::string& dosName);
-// The newline; counts the record and moves to a new disk when this one is full.
+// The newline of a line of the listing; at a console the line shows at once.
+void EndLine(Run& run);
+// EndLine for a record; counts it and moves to a new disk when this one is full.
 void EndRecord(Run& run);
 
 }  // namespace korven

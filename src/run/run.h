@@ -61,6 +61,10 @@ struct Run {
   FILE* message = stderr;      // progress, diagnostics, summary
   FILE* accounting = nullptr;  // the accounting (log) file when open
   bool listingIsFile = false;  // the output file is open as the listing stream
+  // Standard output and standard error write to a console: records and
+  // progress are handed on as they are made (see ShowAtConsole).
+  bool listingAtConsole = false;
+  bool messageAtConsole = false;
 
   int countingPass = 1;
   int volumeType = 1;

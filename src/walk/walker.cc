@@ -11,6 +11,7 @@
 #include "listing/progress.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
+#include "run/output_streams.h"
 #include "run/run.h"
 #include "run/terminate.h"
 #include "streams/directory_streams.h"
@@ -131,6 +132,7 @@ void WalkPath(Run& run, const std::string& path) {
       countWritten = fprintf(run.message, " %6ld ", run.counters.listedFiles);
     }
     pathWritten = fprintf(run.message, "%.*s ", 55, path.c_str());
+    ShowAtConsole(run);
   }
   ListDirectory(run, path);
   EraseProgress(run, pathWritten);
