@@ -299,6 +299,7 @@ TEST_F(RemovableDiskTest, ListingGoesOnInANewFileAfterTheHundredthRecord) {
 }
 
 TEST_F(RemovableDiskTest, NewDiskSizeGivesTheNewEstimate) {
+  system.keys = {'\n'};
   system.onWaitKey = [&] { fileSystem.freeBytes = RoomFor(7); };
   EstimateRecordsPerDisk(run);
   ListRecords(100);
@@ -307,6 +308,7 @@ TEST_F(RemovableDiskTest, NewDiskSizeGivesTheNewEstimate) {
 }
 
 TEST_F(RemovableDiskTest, FileThatCannotBeReopenedEndsWithReasonThree) {
+  system.keys = {'\n'};
   system.onWaitKey = [&] { fs::remove_all(dir); };
   EstimateRecordsPerDisk(run);
   testing::internal::CaptureStdout();
@@ -322,6 +324,7 @@ TEST_F(RemovableDiskTest, FileThatCannotBeReopenedEndsWithReasonThree) {
 }
 
 TEST_F(RemovableDiskTest, UnreadableNewDiskEndsWithReasonThree) {
+  system.keys = {'\n'};
   system.onWaitKey = [&] { fileSystem.diskFreeFails = true; };
   EstimateRecordsPerDisk(run);
   testing::internal::CaptureStderr();
@@ -330,6 +333,24 @@ TEST_F(RemovableDiskTest, UnreadableNewDiskEndsWithReasonThree) {
   EXPECT_EQ(status, kOutputFile);
   EXPECT_NE(message.find("can't get disk free space\n"), std::string::npos) << message;
   EXPECT_FALSE(run.listingIsFile);
+}
+
+// Standard input is no console (or at its end): nobody can change the disk.
+TEST_F(RemovableDiskTest, WithoutAConsoleToAnswerTheRunEndsKeepingEveryRecord) {
+  EstimateRecordsPerDisk(run);
+  testing::internal::CaptureStderr();
+  int status = StatusOf([this] { ListRecords(150); });
+  std::string message = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(status, kOutputFile);
+  EXPECT_EQ(listed, 100);
+  EXPECT_FALSE(run.listingIsFile);
+  EXPECT_EQ(Contents(path), Records(1, 100) +
+                                "\n Processed 100 files, 100000 bytes:  See continuation disk \n");
+  EXPECT_EQ(message.rfind("\n\nOutput disk is full, replace and hit return\n"
+                          "\nAbnormal termination. Reason: OUTPUT_FILE\n",
+                          0),
+            0u)
+      << message;
 }
 
 }  // namespace
