@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/path.h"
 #include "run/terminate.h"
 
 namespace korven {
@@ -38,6 +39,18 @@ TEST(HelpTextTest, NamesEveryOptionAndGroup) {
       "--hash3", "STREAM", "QXR", "ACCT",
   };
   for (const char* text : expected) EXPECT_NE(help.find(text), std::string::npos) << text;
+}
+
+// "/r" and "src\\*.cpp" on Win32, "-r" and "src/*.cpp" on POSIX.
+TEST(HelpTextTest, SpellsOptionsAndPathsAsThePlatformDoes) {
+  std::string help = Printed(PrintHelp);
+  const std::string option(1, kOptionPrefix);
+  for (const std::string& text : {option + "r / +r ", option + "w N / " + option + "W N",
+                                   "(" + option + "rv)", "(src" + std::string(1, kPathSeparator) + "*.cpp)",
+                                   "a " + option + "V check failed"}) {
+    EXPECT_NE(help.find(text), std::string::npos) << text;
+  }
+  EXPECT_EQ(help.find_first_of("~^"), std::string::npos);
 }
 
 TEST(HelpTextTest, ListsTheExitStatusesWithTheirTexts) {
