@@ -2,14 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <deque>
 #include <string>
 
-#include "platform/file_system.h"
-#include "run/run.h"
 #include "run/terminate.h"
-#include "testing/fake_system.h"
+#include "testing/test_run.h"
 
 namespace korven {
 namespace {
@@ -32,31 +29,26 @@ TEST(ScreenPauseTest, PausesAfterEachScreenfulOnlyOnTheConsole) {
       {"listing to a file", 1, true, 5, {}, 0, -1},
       {"no console", 1, false, 0, {}, 0, -1},
   };
+  const std::string prompt = "-- more: any key goes on, Escape ends the run --";
   for (const Case& c : cases) {
-    FakeSystem sys;
-    sys.consoleRows = c.consoleRows;
-    sys.keys = c.keys;
-    korven::Run run(RealFileSystem(), sys);
-    run.message = tmpfile();
-    run.settings.pauseOn = c.pauseOn;
-    run.listingIsFile = c.listingIsFile;
-    SetUpScreenPause(run);
-    run.listingIsFile = false;  // the listing is standard output: nothing may close it
+    TestRun t;
+    t.sys.consoleRows = c.consoleRows;
+    t.sys.keys = c.keys;
+    t.run.settings.pauseOn = c.pauseOn;
+    t.run.listingIsFile = c.listingIsFile;
+    SetUpScreenPause(t.run);
+    t.run.listingIsFile = false;  // the test closes its listing itself
     int status = -1;
     try {
-      for (int line = 0; line < 9; ++line) CountScreenLines(run, 1);
+      for (int line = 0; line < 9; ++line) CountScreenLines(t.run, 1);
     } catch (const RunEnded& ended) {
       status = ended.status;
     }
     EXPECT_EQ(status, c.status) << c.name;
-    rewind(run.message);
-    std::string text;
-    for (int ch; (ch = fgetc(run.message)) != EOF;) text += static_cast<char>(ch);
-    const std::string prompt = "-- more: any key goes on, Escape ends the run --";
+    const std::string text = t.Messages();
     int prompts = 0;
     for (size_t at = text.find(prompt); at != std::string::npos; at = text.find(prompt, at + 1)) ++prompts;
     EXPECT_EQ(prompts, c.prompts) << c.name;
-    fclose(run.message);
   }
 }
 
