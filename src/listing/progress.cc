@@ -5,12 +5,13 @@
 
 #include "run/output_streams.h"
 #include "run/run.h"
+#include "text/text.h"
 
 namespace korven {
 
 int ShowProgress(Run& run, const std::string& bareName) {
   if (run.settings.outputMode == OutputMode::kStandardOutput || run.settings.progressOff) return 0;
-  const int written = fprintf(run.message, " %.14s", bareName.c_str());
+  const int written = fprintf(run.message, " %.14s", Showable(bareName, &run.buffers.shownName));
   ShowAtConsole(run);
   return written;
 }

@@ -1,14 +1,12 @@
 #include "run/listing_output.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/path.h"
 #include "run/run.h"
@@ -16,6 +14,7 @@
 #include "run/terminate.h"
 #include "testing/fake_system.h"
 #include "testing/memory_file_system.h"
+#include "testing/temp_dir.h"
 
 namespace korven {
 namespace {
@@ -26,6 +25,8 @@ struct RecordLengthCase {
   int nameWidth;
   TimeKind timeKind;
   int print83Name;
+  int longNameMode;  // with its width of 20 in mode 2
+  int extensionField;
   int expected;
 };
 
@@ -33,30 +34,25 @@ class ListingRecordLengthTest : public testing::TestWithParam<RecordLengthCase> 
 
 TEST_P(ListingRecordLengthTest, AddsTheFieldsInUse) {
   RunSettings settings;
+  OptionValues values;
   settings.nameWidth = GetParam().nameWidth;
   settings.timeKind = GetParam().timeKind;
   settings.print83Name = GetParam().print83Name;
-  EXPECT_EQ(ListingRecordLength(settings), GetParam().expected);
+  settings.longNameMode = GetParam().longNameMode;
+  settings.extensionField = GetParam().extensionField;
+  values.longNameWidth = 20;
+  EXPECT_EQ(ListingRecordLength(settings, values), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Layouts, ListingRecordLengthTest,
-    testing::Values(RecordLengthCase{35, TimeKind::kWrite, 0, 82},              // the defaults
-                    RecordLengthCase{35, TimeKind::kAllThree, 1, 35 + 22 + 59 + 17 + 1},  // -t3 -8
-                    RecordLengthCase{35, TimeKind::kNone, 0, 35 + 22 + 1},
-                    RecordLengthCase{35, TimeKind::kAccess, 1, 35 + 22 + 24 + 17 + 1},
-                    RecordLengthCase{60, TimeKind::kCreation, 0, 60 + 22 + 24 + 1}));
-
-std::string Contents(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
+    testing::Values(RecordLengthCase{35, TimeKind::kWrite, 0, 0, 0, 82},  // the defaults
+                    RecordLengthCase{35, TimeKind::kAllThree, 1, 0, 0, 35 + 22 + 59 + 17 + 1},  // -t3 -8
+                    RecordLengthCase{35, TimeKind::kNone, 0, 0, 0, 35 + 22 + 1},
+                    RecordLengthCase{35, TimeKind::kAccess, 1, 0, 0, 35 + 22 + 24 + 17 + 1},
+                    RecordLengthCase{60, TimeKind::kCreation, 0, 0, 0, 60 + 22 + 24 + 1},
+                    RecordLengthCase{35, TimeKind::kWrite, 0, 2, 1, 82 + 4 + 21},  // -8820E
+                    RecordLengthCase{35, TimeKind::kWrite, 0, 1, 0, 82}));  // -88: added after counting
 
 // The exit status of `body`, which must end the run; -1 when it returns.
 int StatusOf(const std::function<void()>& body) {
@@ -71,15 +67,9 @@ int StatusOf(const std::function<void()>& body) {
 class ListingOutputTest : public testing::Test {
  protected:
   ListingOutputTest() {
-    dir = fs::temp_directory_path() /
-          ("korven-listing-output-" + std::to_string(getpid()) + "-" +
-           testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
     run.settings.nameWidth = 35;
     run.settings.timeKind = TimeKind::kWrite;
   }
-  ~ListingOutputTest() override { fs::remove_all(dir); }
 
   void NameOutput(const fs::path& path, bool append) {
     run.settings.outputMode = OutputMode::kFile;
@@ -87,7 +77,8 @@ class ListingOutputTest : public testing::Test {
     run.values.outputPath = path.string();
   }
 
-  fs::path dir;
+  TempDir temp;
+  const fs::path dir{temp.Path()};
   MemoryFileSystem fileSystem;
   FakeSystem system;
   korven::Run run{fileSystem, system};
@@ -104,40 +95,39 @@ TEST_F(ListingOutputTest, WithoutOutputFileTheListingStaysOnStandardOutput) {
 
 TEST_F(ListingOutputTest, NamedFileIsReplaced) {
   fs::path path = dir / "list.txt";
-  WriteFile(path, "old contents\n");
+  WriteFileText(path, "old contents\n");
   NameOutput(path, false);
   OpenListingOutput(run);
   ASSERT_TRUE(run.listingIsFile);
   fputs("new record\n", run.listing);
   fclose(run.listing);
   run.listingIsFile = false;
-  EXPECT_EQ(Contents(path), "new record\n");
+  EXPECT_EQ(ReadFileText(path), "new record\n");
 }
 
 TEST_F(ListingOutputTest, AppendKeepsWhatTheFileHeld) {
   fs::path path = dir / "list.txt";
-  WriteFile(path, "old contents\n");
+  WriteFileText(path, "old contents\n");
   NameOutput(path, true);
   OpenListingOutput(run);
   ASSERT_TRUE(run.listingIsFile);
   fputs("new record\n", run.listing);
   fclose(run.listing);
   run.listingIsFile = false;
-  EXPECT_EQ(Contents(path), "old contents\nnew record\n");
+  EXPECT_EQ(ReadFileText(path), "old contents\nnew record\n");
 }
 
 TEST_F(ListingOutputTest, SortedOutputGetsNoHeader) {
+  NameOutput(dir / "list.txt", false);
   run.settings.sortOutput = 1;
   OpenListingOutput(run);
   EXPECT_EQ(run.settings.quietLevel, 1);
 }
 
 TEST_F(ListingOutputTest, DriveLetterGivesTheDriveIndex) {
-  fs::path before = fs::current_path();
-  fs::current_path(dir);
+  temp.Enter();  // on POSIX "b:list.txt" is a file in the current directory
   NameOutput("b:list.txt", false);
   OpenListingOutput(run);
-  fs::current_path(before);
   EXPECT_EQ(run.outputDriveIndex, kHasDriveLetters ? 1 : -1);
 }
 
@@ -271,8 +261,8 @@ TEST_F(RemovableDiskTest, EstimateOfAFullDiskIsNoRecords) {
 TEST_F(RemovableDiskTest, ListingGoesOnInANewFileAfterTheHundredthRecord) {
   std::vector<std::string> fullDisks;
   system.keys = {'\n', '\n'};
-  system.onWaitKey = [&] {
-    fullDisks.push_back(Contents(path));
+  system.onReadKey = [&] {
+    fullDisks.push_back(ReadFileText(path));
     fileSystem.freeBytes = RoomFor(100);
   };
   EstimateRecordsPerDisk(run);
@@ -291,7 +281,7 @@ TEST_F(RemovableDiskTest, ListingGoesOnInANewFileAfterTheHundredthRecord) {
                               "\n Processed 100 files, 100000 bytes:  See continuation disk \n");
   EXPECT_EQ(fullDisks[1], Records(101, 200) +
                               "\n Processed 200 files, 200000 bytes:  See continuation disk \n");
-  EXPECT_EQ(Contents(path), Records(201, 230));
+  EXPECT_EQ(ReadFileText(path), Records(201, 230));
   EXPECT_EQ(message, "\n\nOutput disk is full, replace and hit return\n"
                      "\n\nOutput disk is full, replace and hit return\n");
   EXPECT_TRUE(system.keys.empty());
@@ -300,7 +290,7 @@ TEST_F(RemovableDiskTest, ListingGoesOnInANewFileAfterTheHundredthRecord) {
 
 TEST_F(RemovableDiskTest, NewDiskSizeGivesTheNewEstimate) {
   system.keys = {'\n'};
-  system.onWaitKey = [&] { fileSystem.freeBytes = RoomFor(7); };
+  system.onReadKey = [&] { fileSystem.freeBytes = RoomFor(7); };
   EstimateRecordsPerDisk(run);
   ListRecords(100);
   EXPECT_EQ(run.counters.recordsPerDisk, 7);
@@ -309,7 +299,7 @@ TEST_F(RemovableDiskTest, NewDiskSizeGivesTheNewEstimate) {
 
 TEST_F(RemovableDiskTest, FileThatCannotBeReopenedEndsWithReasonThree) {
   system.keys = {'\n'};
-  system.onWaitKey = [&] { fs::remove_all(dir); };
+  system.onReadKey = [&] { fs::remove_all(dir); };
   EstimateRecordsPerDisk(run);
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
@@ -325,7 +315,7 @@ TEST_F(RemovableDiskTest, FileThatCannotBeReopenedEndsWithReasonThree) {
 
 TEST_F(RemovableDiskTest, UnreadableNewDiskEndsWithReasonThree) {
   system.keys = {'\n'};
-  system.onWaitKey = [&] { fileSystem.diskFreeFails = true; };
+  system.onReadKey = [&] { fileSystem.diskFreeFails = true; };
   EstimateRecordsPerDisk(run);
   testing::internal::CaptureStderr();
   int status = StatusOf([this] { ListRecords(100); });
@@ -344,7 +334,7 @@ TEST_F(RemovableDiskTest, WithoutAConsoleToAnswerTheRunEndsKeepingEveryRecord) {
   EXPECT_EQ(status, kOutputFile);
   EXPECT_EQ(listed, 100);
   EXPECT_FALSE(run.listingIsFile);
-  EXPECT_EQ(Contents(path), Records(1, 100) +
+  EXPECT_EQ(ReadFileText(path), Records(1, 100) +
                                 "\n Processed 100 files, 100000 bytes:  See continuation disk \n");
   EXPECT_EQ(message.rfind("\n\nOutput disk is full, replace and hit return\n"
                           "\nAbnormal termination. Reason: OUTPUT_FILE\n",

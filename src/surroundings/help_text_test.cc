@@ -7,6 +7,7 @@
 
 #include "platform/path.h"
 #include "run/terminate.h"
+#include "testing/temp_dir.h"
 
 namespace korven {
 namespace {
@@ -14,10 +15,7 @@ namespace {
 std::string Printed(void (*print)(FILE*)) {
   FILE* file = tmpfile();
   print(file);
-  std::string text;
-  rewind(file);
-  int c;
-  while ((c = fgetc(file)) != EOF) text += static_cast<char>(c);
+  std::string text = ReadAll(file);
   fclose(file);
   return text;
 }

@@ -21,10 +21,12 @@ class FakeSystem : public System {
   std::string currentDirectory = "/fake/cwd";
   std::string moduleFileName = "/fake/bin/korven";
   bool interrupted = false;
-  std::deque<int> keys;  // what PollKey and WaitKey hand out; none left: no console to read
+  bool pipeReaderGone = false;
+  int consoleRows = 0;   // 0: the listing or the keyboard is no console
+  std::deque<int> keys;  // what PollKey and ReadKey hand out; none left: no console to read
   bool console = false;  // what IsConsole says of every stream
-  // Runs while WaitKey waits, as a user who changes a disk before the key.
-  std::function<void()> onWaitKey;
+  // Runs while ReadKey waits, as a user who changes a disk before the key.
+  std::function<void()> onReadKey;
   int nowCalls = 0;  // clock readings taken
   int sleptMilliseconds = 0;
   int restoreCount = 0;
@@ -41,10 +43,12 @@ class FakeSystem : public System {
   std::string StandardTimeZoneName() override { return zoneName; }
   bool BreakDownFileTime(uint64_t fileTime, bool utc, CivilTime* out) override;
   int64_t LocalToEpoch(const CivilTime& local) override;
-  void InstallInterruptHandler() override {}
+  void InstallSignalHandlers() override {}
   bool InterruptPending() override { return interrupted; }
+  bool PipeReaderGone() override { return pipeReaderGone; }
   int PollKey() override;
-  int WaitKey() override;
+  int ReadKey() override;
+  int ConsoleRows() override { return consoleRows; }
   void RestoreConsole() override { ++restoreCount; }
   void Sleep(int milliseconds) override { sleptMilliseconds += milliseconds; }
   bool IsConsole(FILE*) override { return console; }
