@@ -97,9 +97,10 @@ bool CrcReadAhead::Take(const std::string& path, int64_t startOffset, CrcOutcome
     cursor_ = i + 1;
     int expected = kWaiting;
     if (job.state.compare_exchange_strong(expected, kTaken)) return false;
-    // Rather than wait for the helper reading this file, read one further on.
+    // Rather than wait for the helper reading this file, read one further on;
+    // only a small one, as this file's record waits until it is read.
     while (job.state.load() == kReading) {
-      if (!ReadNextJob(listingChunk_)) WaitUntilRead(job);
+      if (!ReadNextJob(listingChunk_, kCrcReadChunk)) WaitUntilRead(job);
     }
     *outcome = job.outcome;
     return true;
@@ -114,11 +115,17 @@ void CrcReadAhead::WaitUntilRead(Job& job) {
   jobRead_.wait(lock, [&job] { return job.state.load() != kReading; });
 }
 
-bool CrcReadAhead::ReadNextJob(unsigned char* chunk) {
-  for (size_t i = nextJob_.fetch_add(1); i < jobCount_; i = nextJob_.fetch_add(1)) {
+bool CrcReadAhead::ReadNextJob(unsigned char* chunk, uint64_t largestFile) {
+  for (size_t i = nextJob_.load(); i < jobCount_;) {
+    // A bigger file is left to a helper, and so is everything after it.
+    if (jobs_[i].expectedSize > largestFile) return false;
+    if (!nextJob_.compare_exchange_weak(i, i + 1)) continue;
     Job& job = jobs_[i];
     int expected = kWaiting;
-    if (!job.state.compare_exchange_strong(expected, kReading)) continue;
+    if (!job.state.compare_exchange_strong(expected, kReading)) {
+      i = nextJob_.load();
+      continue;
+    }
     auto keepReading = [this] { return !stopping_.load(std::memory_order_relaxed) && !RunEndPending(run_); };
     job.outcome = ReadFileCrc(run_.fs, job.path, startOffset_, job.expectedSize, chunk, keepReading);
     {
@@ -140,7 +147,7 @@ void CrcReadAhead::Help(unsigned char* chunk) {
     seen = batch_;
     ++busyHelpers_;
     lock.unlock();
-    while (ReadNextJob(chunk)) {
+    while (ReadNextJob(chunk, UINT64_MAX)) {
     }
     lock.lock();
     if (--busyHelpers_ == 0) helpersIdle_.notify_all();

@@ -66,8 +66,9 @@ class CrcReadAhead {
   };
 
   // Claims the next file no one has started and reads it through `chunk`;
-  // false when none is left.
-  bool ReadNextJob(unsigned char* chunk);
+  // false when none is left, or when the next is expected to be bigger than
+  // `largestFile` bytes.
+  bool ReadNextJob(unsigned char* chunk, uint64_t largestFile);
   // Waits until the helper reading `job` has its outcome.
   void WaitUntilRead(Job& job);
   // A helper thread's life: batches as they come, until shutdown.
