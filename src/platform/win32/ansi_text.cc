@@ -29,4 +29,19 @@ std::string AnsiFrom(std::wstring_view wide, bool* lossy) {
   return text;
 }
 
+std::string AnsiPathFrom(const std::wstring& path) {
+  bool lossy = false;
+  std::string ansi = AnsiFrom(path, &lossy);
+  if (!lossy) return ansi;
+  const DWORD needed = GetShortPathNameW(path.c_str(), nullptr, 0);
+  if (needed == 0) return ansi;
+  std::wstring shortPath(needed, L'\0');
+  const DWORD length = GetShortPathNameW(path.c_str(), shortPath.data(), needed);
+  if (length == 0 || length >= needed) return ansi;
+  shortPath.resize(length);
+  bool shortLossy = false;
+  std::string shortAnsi = AnsiFrom(shortPath, &shortLossy);
+  return shortLossy ? ansi : shortAnsi;
+}
+
 }  // namespace korven

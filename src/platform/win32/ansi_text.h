@@ -18,6 +18,11 @@ std::wstring WideFrom(UINT codePage, std::string_view text);
 // "Omega.txt"); `lossy` says whether any did.
 std::string AnsiFrom(std::wstring_view wide, bool* lossy = nullptr);
 
+// The ANSI form of the path of an existing object, one that 8-bit calls
+// (the runtime's fopen) open too: when a name in it is lost to '?', the 8.3
+// form of the path stands in, where it has one.
+std::string AnsiPathFrom(const std::wstring& path);
+
 }  // namespace korven
 
 #endif  // KORVEN_PLATFORM_WIN32_ANSI_TEXT_H_

@@ -26,22 +26,21 @@ void OnInterrupt(int signalNumber) {
 
 class Win32System : public StandardSystem {
  public:
+  // Both paths are asked in the wide form: an ANSI form could name a
+  // lookalike of another directory.
   std::string ModuleFileName() override {
-    char name[MAX_PATH + 1] = "";
-    DWORD length = GetModuleFileNameA(nullptr, name, MAX_PATH);
-    return std::string(name, length);
+    wchar_t name[MAX_PATH + 1] = L"";
+    DWORD length = GetModuleFileNameW(nullptr, name, MAX_PATH);
+    return AnsiPathFrom(std::wstring(name, length));
   }
 
-  // Asked in the wide form: the ANSI form could be a lookalike of another
-  // directory; a '?' of a name the code page cannot hold is found again by
-  // the file system.
   std::string CurrentDirectory() override {
     DWORD needed = GetCurrentDirectoryW(0, nullptr);
     if (needed == 0) return "";
     std::wstring directory(needed, L'\0');
     DWORD length = GetCurrentDirectoryW(needed, directory.data());
     directory.resize(length < needed ? length : 0);
-    return AnsiFrom(directory);
+    return AnsiPathFrom(directory);
   }
 
   std::string ComputerName() override {
