@@ -36,7 +36,7 @@ TEST(NormaliseSearchPathTest, AddsSeparatorAndUpperCasesOnlyADriveLetter) {
 // A file system whose directory searches find memory exhausted.
 class ExhaustedFileSystem : public MemoryFileSystem {
  public:
-  bool FindFiles(const std::string&, const std::string&, std::vector<FindEntry>*) override {
+  bool FindFiles(const std::string&, const std::string&, FindDetail, std::vector<FindEntry>*) override {
     throw std::bad_alloc();
   }
 };

@@ -41,7 +41,7 @@ bool LookUpFile(Run& run, const std::string& dir, const std::string& name, FindE
   if (!hasWild) return false;
 
   std::vector<FindEntry> found;
-  if (!run.fs.FindFiles(dir, pattern, &found)) return false;
+  if (!run.fs.FindFiles(dir, pattern, FindDetail::kFull, &found)) return false;
   for (FindEntry& candidate : found) {
     if (SameApartFromWild(name, candidate.name)) {
       *entry = std::move(candidate);

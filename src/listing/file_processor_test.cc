@@ -1,16 +1,17 @@
 #include "listing/file_processor.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
 #include <vector>
 
+#include "config/defaults.h"
 #include "listing/test_run.h"
-#include "platform/posix/posix_file_system.h"
+#include "platform/file_system.h"
+#include "run/run.h"
+#include "testing/fake_system.h"
+#include "testing/memory_file_system.h"
 
 namespace korven {
 namespace {
@@ -31,14 +32,23 @@ std::string Padded(const std::string& text, size_t width) {
 }
 
 // "123456789" (CRC-32 CBF43926), written 03/06/2008 22:30:15, accessed
-// 23:00:00 and created 01/01/2001 07:00:01, local time UTC - 5 hours.
+// 23:00:00 and created 01/01/2001 07:00:01, local time UTC - 5 hours, in an
+// in-memory directory.
 struct Fixture {
-  TestRun t;
-  TempDir dir;
-  FindEntry entry;
+  MemoryFileSystem fs;
+  FakeSystem sys;
+  korven::Run run{fs, sys};
+  std::string dir = "/d/";
+  FindEntry entry;  // the file's find record, as the file system will report it
+  std::string content = "123456789";
 
   Fixture() {
-    dir.Write("a.txt", "123456789");
+    sys.zoneName = "EST";
+    sys.utcOffsetMinutes = -300;
+    ApplyEnvironmentDefaults(run);
+    ApplyBuiltInDefaults(run);
+    run.listing = tmpfile();
+    run.message = tmpfile();
     entry.name = "a.txt";
     entry.size = 9;
     entry.attributes = kAttrArchive;
@@ -46,11 +56,26 @@ struct Fixture {
     entry.times.access = FileTimeOf(2008, 3, 7, 4, 0, 0);
     entry.times.creation = FileTimeOf(2001, 1, 1, 12, 0, 1);
   }
-  std::string UpperPath() const { return Upper(dir.Path() + entry.name); }
-  std::string Process() {
-    ProcessFile(t.run, dir.Path(), entry);
-    return t.Listing();
+  ~Fixture() {
+    fclose(run.listing);
+    fclose(run.message);
   }
+  std::string UpperPath() const { return Upper(dir + entry.name); }
+  // Makes a file as `file` and `contents` say.
+  void Add(const FindEntry& file, const std::string& contents) {
+    const std::string path = dir + file.name;
+    fs.AddFile(path, contents, file.times);
+    fs.SetAttributes(path, file.attributes);
+    if (file.size != contents.size()) fs.SetReportedSize(path, file.size);
+  }
+  // Makes the file and processes it; the listing so far.
+  std::string Process() {
+    Add(entry, content);
+    ProcessFile(run, dir, entry.name);
+    return Listing();
+  }
+  std::string Listing() { return ReadAll(run.listing); }
+  std::string Messages() { return ReadAll(run.message); }
 };
 
 struct LayoutCase {
@@ -87,15 +112,15 @@ TEST(FileProcessor, RecordLayouts) {
   };
   for (const LayoutCase& c : cases) {
     Fixture f;
-    c.set(f.t.run);
+    c.set(f.run);
     EXPECT_EQ(f.Process(), Padded(f.UpperPath(), 35) + " " + c.rest) << c.what;
   }
 }
 
 TEST(FileProcessor, DelimiterFollowsEveryFieldAndTheSizeKeepsItsBlank) {
   Fixture f;
-  f.t.run.values.delimiterChar = ',';
-  f.t.run.settings.print83Name = 1;
+  f.run.values.delimiterChar = ',';
+  f.run.settings.print83Name = 1;
   EXPECT_EQ(f.Process(),
             Padded(f.UpperPath(), 35) + ",CBF43926,          9,03/06/2008,22:30w,EST, a.txt          ,\n");
 }
@@ -104,7 +129,7 @@ TEST(FileProcessor, ElevenDigitSizesPrintInFull) {
   Fixture f;
   f.entry.size = 12345678901;
   EXPECT_EQ(f.Process(), Padded(f.UpperPath(), 35) + " CBF43926   12345678901 03/06/2008 22:30w EST \n");
-  EXPECT_EQ(f.t.run.counters.listedBytes, 12345678901);
+  EXPECT_EQ(f.run.counters.listedBytes, 12345678901);
 }
 
 TEST(FileProcessor, ZeroFileTimePrintsAsTheFirstOf1980) {
@@ -115,42 +140,45 @@ TEST(FileProcessor, ZeroFileTimePrintsAsTheFirstOf1980) {
 
 TEST(FileProcessor, NameOnlyShowsTheBareNameWithoutRecursionAndThePathWithIt) {
   Fixture f;
-  f.t.run.settings.nameOnly = 1;
+  f.run.settings.nameOnly = 1;
   EXPECT_EQ(f.Process().substr(0, 36), Padded("a.txt", 35) + " ");
   Fixture g;
-  g.t.run.settings.nameOnly = 1;
-  g.t.run.settings.recurse = 1;
+  g.run.settings.nameOnly = 1;
+  g.run.settings.recurse = 1;
   EXPECT_EQ(g.Process().substr(0, 36), Padded(g.UpperPath(), 35) + " ");
 }
 
 TEST(FileProcessor, PathNameOnlyIsTheNameFieldAndANewline) {
   Fixture f;
-  f.t.run.settings.pathNameOnly = 1;
-  f.t.run.settings.resetTimes = 1;
+  f.run.settings.pathNameOnly = 1;
+  f.run.settings.resetTimes = 1;
   EXPECT_EQ(f.Process(), Padded(f.UpperPath(), 35) + " \n");
-  EXPECT_EQ(f.t.run.counters.lineCount, 0);
-  EXPECT_EQ(f.t.run.counters.listedFiles, 1);
+  EXPECT_EQ(f.run.counters.lineCount, 0);
+  EXPECT_EQ(f.run.counters.listedFiles, 1);
 }
 
 TEST(FileProcessor, NameWidthsAndFitting) {
+  const std::string deep = "/a-directory/with-a-long-name/";
   {
     Fixture f;  // -w 10: the standard form
-    f.t.run.settings.nameWidth = 10;
-    f.t.run.values.nameWidthLevel = 2;
+    f.dir = deep;
+    f.run.settings.nameWidth = 10;
+    f.run.values.nameWidthLevel = 2;
     EXPECT_EQ(f.Process().substr(0, 20), "/.../A.TXT CBF43926 ");
   }
   {
     Fixture f;  // -W 30: the tail-preserving form
-    f.t.run.settings.nameWidth = 30;
-    f.t.run.values.nameWidthLevel = 3;
+    f.dir = deep;
+    f.run.settings.nameWidth = 30;
+    f.run.values.nameWidthLevel = 3;
     const std::string path = f.UpperPath();
     EXPECT_EQ(f.Process().substr(0, 31), path.substr(0, 21) + ".../A.TXT ");
   }
   {
     Fixture f;  // variable width: the whole path, whatever its length
-    f.t.run.settings.variableWidth = 1;
-    f.t.run.settings.nameWidth = 10;
-    f.t.run.values.delimiterChar = '|';
+    f.run.settings.variableWidth = 1;
+    f.run.settings.nameWidth = 10;
+    f.run.values.delimiterChar = '|';
     EXPECT_EQ(f.Process().substr(0, f.UpperPath().size() + 10), f.UpperPath() + "|CBF43926|");
   }
 }
@@ -158,7 +186,6 @@ TEST(FileProcessor, NameWidthsAndFitting) {
 TEST(FileProcessor, NameLongerThanTheFieldIsCutToExactlyItsWidth) {
   Fixture f;
   f.entry.name = std::string(50, 'n') + ".txt";
-  f.dir.Write(f.entry.name, "123456789");
   const std::string record = f.Process();
   EXPECT_EQ(record.substr(0, 36), Padded("/.../" + Upper(f.entry.name), 0).substr(0, 35) + " ");
   EXPECT_EQ(record.substr(36, 9), "CBF43926 ");
@@ -167,8 +194,7 @@ TEST(FileProcessor, NameLongerThanTheFieldIsCutToExactlyItsWidth) {
 TEST(FileProcessor, ControlCharactersInANameShowAsQuestionMarks) {
   Fixture f;
   f.entry.name = "a\nb.txt";
-  f.dir.Write(f.entry.name, "123456789");
-  EXPECT_EQ(f.Process(), Padded(Upper(f.dir.Path()) + "A?B.TXT", 35) + " CBF43926           9 03/06/2008 22:30w EST \n");
+  EXPECT_EQ(f.Process(), Padded(Upper(f.dir) + "A?B.TXT", 35) + " CBF43926           9 03/06/2008 22:30w EST \n");
 }
 
 TEST(FileProcessor, SizeFilterBoundsAreInclusive) {
@@ -185,12 +211,12 @@ TEST(FileProcessor, SizeFilterBoundsAreInclusive) {
   };
   for (const Case& c : cases) {
     Fixture f;
-    f.t.run.settings.sizeGreaterOn = c.greaterOn;
-    f.t.run.values.sizeGreater = c.greater;
-    f.t.run.settings.sizeLessOn = c.lessOn;
-    f.t.run.values.sizeLess = c.less;
+    f.run.settings.sizeGreaterOn = c.greaterOn;
+    f.run.values.sizeGreater = c.greater;
+    f.run.settings.sizeLessOn = c.lessOn;
+    f.run.values.sizeLess = c.less;
     EXPECT_EQ(!f.Process().empty(), c.listed) << c.greater << " " << c.less;
-    EXPECT_EQ(f.t.run.counters.listedFiles, c.listed ? 1 : 0);
+    EXPECT_EQ(f.run.counters.listedFiles, c.listed ? 1 : 0);
   }
 }
 
@@ -211,11 +237,11 @@ TEST(FileProcessor, AgeFilterCountsCalendarDays) {
   };
   for (const Case& c : cases) {
     Fixture f;
-    f.t.run.settings.dateFilterOn = 1;
-    f.t.run.settings.newerThanOn = c.newerDays != 8000;
-    f.t.run.settings.olderThanOn = c.olderDays != 0;
-    f.t.run.values.olderDays = c.olderDays;
-    f.t.run.values.newerDays = c.newerDays;
+    f.run.settings.dateFilterOn = 1;
+    f.run.settings.newerThanOn = c.newerDays != 8000;
+    f.run.settings.olderThanOn = c.olderDays != 0;
+    f.run.values.olderDays = c.olderDays;
+    f.run.values.newerDays = c.newerDays;
     f.entry.times.write = FileTimeOf(2008, 3, c.day, 17, 0, 0);
     EXPECT_EQ(!f.Process().empty(), c.listed) << c.day;
   }
@@ -237,160 +263,274 @@ TEST(FileProcessor, DateBoundsWithLettersSelectByThoseTimesExclusively) {
   };
   for (const Case& c : cases) {
     Fixture f;
-    f.t.run.settings.dateFilterOn = 1;
-    f.t.run.settings.newerThanOn = 1;
-    f.t.run.values.newerThanTime = bound;
-    f.t.run.values.dateLetters = c.letters;
+    f.run.settings.dateFilterOn = 1;
+    f.run.settings.newerThanOn = 1;
+    f.run.values.newerThanTime = bound;
+    f.run.values.dateLetters = c.letters;
     f.entry.times.write = FileTimeOf(2000, 1, 1, 0, 0, 0);
     f.entry.times.access = c.access;
     EXPECT_EQ(!f.Process().empty(), c.listed) << c.letters;
   }
   Fixture upper;  // the upper bound is exclusive too
-  upper.t.run.settings.dateFilterOn = 1;
-  upper.t.run.settings.olderThanOn = 1;
-  upper.t.run.values.dateLetters = "w";
-  upper.t.run.values.olderThanTime = upper.entry.times.write;
+  upper.run.settings.dateFilterOn = 1;
+  upper.run.settings.olderThanOn = 1;
+  upper.run.values.dateLetters = "w";
+  upper.run.values.olderThanTime = upper.entry.times.write;
   EXPECT_TRUE(upper.Process().empty());
 }
 
 TEST(FileProcessor, SummaryCountsEqualTheFilesListed) {
   Fixture f;
-  f.t.run.settings.sizeLessOn = 1;
-  f.t.run.values.sizeLess = 100;
-  f.dir.Write("b.txt", "abc");
-  f.dir.Write("c.txt", std::string(200, 'c'));
+  f.run.settings.sizeLessOn = 1;
+  f.run.values.sizeLess = 100;
   FindEntry b = f.entry;
   b.name = "b.txt";
   b.size = 3;
+  f.Add(b, "abc");
   FindEntry c = f.entry;
   c.name = "c.txt";
   c.size = 200;
-  for (const FindEntry* e : {&f.entry, &b, &c}) ProcessFile(f.t.run, f.dir.Path(), *e);
-  const std::string listing = f.t.Listing();
+  f.Add(c, std::string(200, 'c'));
+  f.Process();
+  ProcessFile(f.run, f.dir, "b.txt");
+  ProcessFile(f.run, f.dir, "c.txt");
+  const std::string listing = f.Listing();
   EXPECT_EQ(std::count(listing.begin(), listing.end(), '\n'), 2);
-  EXPECT_EQ(f.t.run.counters.listedFiles, 2);
-  EXPECT_EQ(f.t.run.counters.listedBytes, 12);
-  EXPECT_EQ(f.t.run.counters.lineCount, 2);
+  EXPECT_EQ(f.run.counters.listedFiles, 2);
+  EXPECT_EQ(f.run.counters.listedBytes, 12);
+  EXPECT_EQ(f.run.counters.lineCount, 2);
 }
 
 TEST(FileProcessor, AccumulatedRecordLengthGrowsByTheTimeAndZoneFields) {
   Fixture f;
-  f.t.run.counters.accumulatedRecordLength = 82;
+  f.run.counters.accumulatedRecordLength = 82;
   f.Process();
-  EXPECT_EQ(f.t.run.counters.accumulatedRecordLength, 82 + 22);  // "03/06/2008 22:30w EST "
+  EXPECT_EQ(f.run.counters.accumulatedRecordLength, 82 + 22);  // "03/06/2008 22:30w EST "
   Fixture g;
-  g.t.run.settings.timeKind = TimeKind::kAllThree;
+  g.run.settings.timeKind = TimeKind::kAllThree;
   g.Process();
-  EXPECT_EQ(g.t.run.counters.accumulatedRecordLength, 3 * 21 + 4);
+  EXPECT_EQ(g.run.counters.accumulatedRecordLength, 3 * 21 + 4);
 }
 
 TEST(FileProcessor, ProgressShowsTheNameOnlyWhenListingToAFile) {
   Fixture f;
   f.Process();
-  EXPECT_EQ(f.t.Messages(), "");
+  EXPECT_EQ(f.Messages(), "");
   Fixture g;
-  g.t.run.settings.outputMode = OutputMode::kFile;
+  g.run.settings.outputMode = OutputMode::kFile;
   g.Process();
-  EXPECT_EQ(g.t.Messages(), " a.txt\b\b\b\b\b\b      \b\b\b\b\b\b");
+  EXPECT_EQ(g.Messages(), " a.txt\b\b\b\b\b\b      \b\b\b\b\b\b");
   Fixture h;
-  h.t.run.settings.outputMode = OutputMode::kFile;
-  h.t.run.settings.progressOff = 1;
+  h.run.settings.outputMode = OutputMode::kFile;
+  h.run.settings.progressOff = 1;
   h.Process();
-  EXPECT_EQ(h.t.Messages(), "");
+  EXPECT_EQ(h.Messages(), "");
 }
 
 TEST(FileProcessor, UnreadableFileIsListedWithCrcError) {
   Fixture f;
-  f.entry.name = "gone.txt";
-  EXPECT_EQ(f.Process(), Padded(Upper(f.dir.Path()) + "GONE.TXT", 35) + " CRCERROR           9 03/06/2008 22:30w EST \n");
+  f.fs.failOpenForReading = {"/d/a.txt"};
+  f.fs.failOpenFallback = {"/d/a.txt"};
+  EXPECT_EQ(f.Process(), Padded(f.UpperPath(), 35) + " CRCERROR           9 03/06/2008 22:30w EST \n");
+  EXPECT_EQ(f.run.counters.listedFiles, 1);
 }
 
-struct stat StatOf(const std::string& path) {
-  struct stat st;
-  EXPECT_EQ(stat(path.c_str(), &st), 0);
-  return st;
-}
+// Runs that look a file up by name before reading it, and one that doesn't.
+const std::function<void(korven::Run&)> kLookUps[] = {
+    [](korven::Run&) {},
+    [](korven::Run& r) {
+      r.settings.sizeGreaterOn = 1;
+      r.values.sizeGreater = 0;
+    },
+    [](korven::Run& r) { r.settings.resetTimes = 1; },
+};
 
-TEST(FileProcessor, ResetGivesBackAccessAndWriteTimesAlsoOnAReadOnlyFile) {
-  for (const bool readOnly : {false, true}) {
-    Fixture f;
-    const std::string path = f.dir.Path() + "a.txt";
-    f.entry.times.access = EpochToFileTime(1100000000);
-    f.entry.times.write = EpochToFileTime(1000000000);
-    if (readOnly) {
-      ASSERT_EQ(chmod(path.c_str(), 0444), 0);
-      f.entry.attributes |= kAttrReadOnly;
+TEST(FileProcessor, FileGoneSinceTheDirectorySearchIsSkippedAndNotCounted) {
+  for (const auto& lookUp : kLookUps) {
+    for (bool pathNameOnly : {false, true}) {
+      Fixture f;
+      lookUp(f.run);
+      f.run.settings.pathNameOnly = pathNameOnly;
+      ProcessFile(f.run, f.dir, "a.txt");
+      EXPECT_EQ(f.Listing(), "");
+      EXPECT_EQ(f.Messages(), "");
+      EXPECT_EQ(f.run.counters.listedFiles, 0);
     }
-    struct timespec later[2] = {{1600000000, 0}, {1600000000, 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), later, 0), 0);
-    f.t.run.settings.resetTimes = 1;
-    f.Process();
-    struct stat st = StatOf(path);
-    EXPECT_EQ(st.st_atime, 1100000000);
-    EXPECT_EQ(st.st_mtime, 1000000000);
-    EXPECT_EQ((st.st_mode & S_IWUSR) == 0, readOnly);
+  }
+}
+
+TEST(FileProcessor, RecordTellsOfTheFileAsItWasRead) {
+  // The file changes between the directory search and its reading: size,
+  // time and CRC-32 are all of what was read.
+  struct Case {
+    const char* what;
+    std::function<void(MemoryFileSystem&)> change;
+    const char* record;  // after the name field; empty: not listed
+  };
+  const Case cases[] = {
+      {"grown", [](MemoryFileSystem& fs) { fs.SetContent("/d/a.txt", "1234567890"); },
+       " 261DAEE5          10 03/06/2008 22:30w EST \n"},
+      {"shrunk", [](MemoryFileSystem& fs) { fs.SetContent("/d/a.txt", "1"); },
+       " 83DCEFB7           1 03/06/2008 22:30w EST \n"},
+      {"rewritten",
+       [](MemoryFileSystem& fs) {
+         fs.SetContent("/d/a.txt", "abc");
+         fs.SetTimes("/d/a.txt", FileTimes{0, 0, FileTimeOf(2010, 5, 5, 12, 0, 0)});
+       },
+       " 352441C2           3 05/05/2010 07:00w EST \n"},
+      {"removed", [](MemoryFileSystem& fs) { fs.RemoveFile("/d/a.txt"); }, ""},
+      {"a directory now",
+       [](MemoryFileSystem& fs) {
+         fs.RemoveFile("/d/a.txt");
+         fs.AddDirectory("/d/a.txt");
+       },
+       ""},
+  };
+  for (const auto& lookUp : kLookUps) {
+    for (const Case& c : cases) {
+      Fixture f;
+      lookUp(f.run);
+      bool changed = false;
+      f.fs.beforeOpen = [&](const std::string&) {
+        if (!changed) c.change(f.fs);
+        changed = true;
+      };
+      const std::string listing = f.Process();
+      EXPECT_EQ(listing, *c.record == '\0' ? "" : Padded(f.UpperPath(), 35) + c.record) << c.what;
+      EXPECT_EQ(f.run.counters.listedFiles, *c.record == '\0' ? 0 : 1) << c.what;
+    }
   }
 }
 
 TEST(FileProcessor, FailedResetIsReportedOnTheMessageStreamAndInTheAccountingFile) {
   Fixture f;
-  f.entry.name = "gone.txt";
-  f.t.run.settings.resetTimes = 1;
+  f.run.settings.resetTimes = 1;
+  f.fs.failSetTimes = {"/d/a.txt"};
   FILE* accounting = tmpfile();
-  f.t.run.accounting = accounting;
+  f.run.accounting = accounting;
   f.Process();
-  const std::string message = "\nCan't reset filetime for " + f.dir.Path() + "gone.txt\n";
-  EXPECT_EQ(f.t.Messages(), message);
+  const std::string message = "\nCan't reset filetime for /d/a.txt\n";
+  EXPECT_EQ(f.Messages(), message);
   EXPECT_EQ(ReadAll(accounting), message);
   fclose(accounting);
 }
 
+TEST(FileProcessor, NoChangeActsThroughASymbolicLink) {
+  // A link is listed with its CRC-32 like the file it points to; -C, -E and
+  // -R leave it be, and the signatures the run could not make fail it.
+  for (auto option : {&RunSettings::createSignature, &RunSettings::eraseSignature, &RunSettings::resetTimes}) {
+    Fixture f;
+    f.entry.attributes |= kAttrReparsePoint;
+    f.content = "123456789CBF43926";
+    f.entry.size = 17;
+    f.fs.failSetTimes = {"/d/a.txt"};
+    f.run.settings.*option = 1;
+    EXPECT_EQ(f.Process(), Padded(f.UpperPath(), 35) + " 65CEC82D          17 03/06/2008 22:30w EST \n");
+    EXPECT_EQ(f.fs.Content("/d/a.txt"), "123456789CBF43926");
+    const bool changesFile = option != &RunSettings::resetTimes;
+    EXPECT_EQ(f.Messages(), changesFile ? "\n/d/a.txt is a symbolic link: left as it is\n" : "");
+    EXPECT_EQ(f.run.counters.failedChanges, changesFile ? 1 : 0);
+  }
+}
+
 TEST(FileProcessor, CreateThenVerifyInOneRun) {
   Fixture f;
-  f.t.run.settings.createSignature = 1;
-  f.t.run.settings.verifySignature = 1;
+  f.run.settings.createSignature = 1;
+  f.run.settings.verifySignature = 1;
   EXPECT_EQ(f.Process(), Padded(f.UpperPath(), 35) + " CBF43926           9 03/06/2008 22:30w EST \n");
-  EXPECT_EQ(f.dir.Read("a.txt"), "123456789CBF43926");
-  EXPECT_EQ(f.t.run.counters.failedChecks, 0);
+  EXPECT_EQ(f.fs.Content("/d/a.txt"), "123456789CBF43926");
+  EXPECT_EQ(f.run.counters.failedChecks, 0);
+  EXPECT_EQ(f.run.counters.failedChanges, 0);
+}
+
+TEST(FileProcessor, FileListedTwiceIsSignedOnce) {
+  Fixture f;
+  f.run.settings.createSignature = 1;
+  f.Process();
+  ProcessFile(f.run, f.dir, "a.txt");
+  EXPECT_EQ(f.fs.Content("/d/a.txt"), "123456789CBF43926");
+  // The second record is of the file as the first left it.
+  EXPECT_EQ(f.Listing(), Padded(f.UpperPath(), 35) + " CBF43926           9 03/06/2008 22:30w EST \n" +
+                             Padded(f.UpperPath(), 35) + " 65CEC82D          17 03/06/2008 22:30w EST \n");
+  EXPECT_EQ(f.Messages(), "\n/d/a.txt already ends in its CRC-32 signature: left as it is\n");
+  EXPECT_EQ(f.run.counters.failedChanges, 0);
 }
 
 TEST(FileProcessor, SignatureCoversTheWholeFileWhateverTheStartOffset) {
   Fixture f;
-  f.t.run.settings.createSignature = 1;
-  f.t.run.values.displacement = 4;
+  f.run.settings.createSignature = 1;
+  f.run.values.displacement = 4;
   f.Process();
-  EXPECT_EQ(f.dir.Read("a.txt"), "123456789CBF43926");
+  EXPECT_EQ(f.fs.Content("/d/a.txt"), "123456789CBF43926");
+}
+
+TEST(FileProcessor, SignatureNotMadeOrRemovedFailsTheRun) {
+  struct Case {
+    const char* what;
+    std::function<void(Fixture&)> set;
+    std::string after;
+    long failed;
+  };
+  const Case cases[] = {
+      {"-C, disk full", [](Fixture& f) { f.fs.roomLeft = 5; }, "123456789", 1},
+      {"-C, can't open", [](Fixture& f) { f.fs.failOpenForUpdate = {"/d/a.txt"}; }, "123456789", 1},
+      {"-C, signed", [](Fixture& f) { f.content = "123456789CBF43926"; }, "123456789CBF43926", 0},
+      {"-E, can't resize",
+       [](Fixture& f) {
+         f.run.settings.createSignature = 0;
+         f.run.settings.eraseSignature = 1;
+         f.content = "123456789CBF43926";
+         f.fs.failSetLength = true;
+       },
+       "123456789CBF43926", 1},
+      {"-E, not signed",
+       [](Fixture& f) {
+         f.run.settings.createSignature = 0;
+         f.run.settings.eraseSignature = 1;
+       },
+       "123456789", 0},
+  };
+  for (const Case& c : cases) {
+    Fixture f;
+    f.run.settings.createSignature = 1;
+    c.set(f);
+    f.entry.size = f.content.size();
+    f.Process();
+    EXPECT_EQ(f.fs.Content("/d/a.txt"), c.after) << c.what;
+    EXPECT_EQ(f.run.counters.failedChanges, c.failed) << c.what;
+    EXPECT_EQ(f.run.counters.listedFiles, 1) << c.what;
+  }
 }
 
 TEST(FileProcessor, FailedVerificationEndsTheRecordWithANewlineAndIsCounted) {
   Fixture f;
-  f.t.run.settings.verifySignature = 1;
-  f.t.run.settings.eraseSignature = 1;
+  f.run.settings.verifySignature = 1;
+  f.run.settings.eraseSignature = 1;
   EXPECT_EQ(f.Process(), Padded(f.UpperPath(), 35) + " CBF43926 \n");
-  EXPECT_EQ(f.t.Messages(), "Incorrect CRC\n");
-  EXPECT_EQ(f.t.run.counters.failedChecks, 1);
-  EXPECT_EQ(f.t.run.counters.listedFiles, 1);
-  EXPECT_EQ(f.dir.Read("a.txt"), "123456789");  // -E is not applied after a failed check
+  EXPECT_EQ(f.Messages(), "Incorrect CRC\n");
+  EXPECT_EQ(f.run.counters.failedChecks, 1);
+  EXPECT_EQ(f.run.counters.listedFiles, 1);
+  EXPECT_EQ(f.fs.Content("/d/a.txt"), "123456789");  // -E is not applied after a failed check
 }
 
-TEST(FileProcessor, EraseCutsTheSignatureAndKeepsTheFileReadOnly) {
+TEST(FileProcessor, EraseCutsTheSignature) {
   Fixture f;
-  const std::string path = f.dir.Write("a.txt", "123456789CBF43926");
-  ASSERT_EQ(chmod(path.c_str(), 0644), 0);
+  f.content = "123456789CBF43926";
   f.entry.size = 17;
-  f.t.run.settings.eraseSignature = 1;
+  f.run.settings.eraseSignature = 1;
   f.Process();
-  EXPECT_EQ(f.dir.Read("a.txt"), "123456789");
+  EXPECT_EQ(f.fs.Content("/d/a.txt"), "123456789");
+  EXPECT_EQ(f.run.counters.failedChanges, 0);
 }
 
 // Finds nothing by its exact name, as Win32 does for a name whose bytes the
 // code page can't carry, and answers the '?' search from a fixed list.
-class NoExactNames : public PosixFileSystem {
+class NoExactNames : public MemoryFileSystem {
  public:
   std::vector<FindEntry> entries;
   std::string patternAsked;
   bool LookUp(const std::string&, FindEntry*) override { return false; }
-  bool FindFiles(const std::string&, const std::string& pattern, std::vector<FindEntry>* found) override {
+  bool FindFiles(const std::string&, const std::string& pattern, FindDetail, std::vector<FindEntry>* found) override {
     patternAsked = pattern;
     *found = entries;
     return !entries.empty();
@@ -406,9 +546,9 @@ TEST(FileProcessor, NameWithBytesAboveAsciiIsFoundThroughTheQuestionMarkPattern)
   ApplyEnvironmentDefaults(run);
   ApplyBuiltInDefaults(run);
   run.listing = tmpfile();
-  TempDir dir;
   const std::string name = "caf\xe9.txt";
-  dir.Write(name, "123456789");
+  fs.failOpenForReading = {"/d/" + name};
+  fs.failOpenFallback = {"/d/" + name};
   FindEntry other;
   other.name = "cafe.txt";  // differs in an ASCII byte: another file
   FindEntry right;
@@ -416,13 +556,13 @@ TEST(FileProcessor, NameWithBytesAboveAsciiIsFoundThroughTheQuestionMarkPattern)
   right.size = 9;
   fs.entries = {other, right};
 
-  ProcessFile(run, dir.Path(), name);
+  ProcessFile(run, "/d/", name);
   EXPECT_EQ(fs.patternAsked, "caf?.txt");
   const std::string listing = ReadAll(run.listing);
-  EXPECT_EQ(listing.substr(0, 45), Padded(Upper(dir.Path()) + "CAF\xe9.TXT", 35) + " CBF43926 ");
+  EXPECT_EQ(listing.substr(0, 57), Padded("/D/CAF\xe9.TXT", 35) + " CRCERROR           9 ");
 
   fs.entries = {other};
-  ProcessFile(run, dir.Path(), name);
+  ProcessFile(run, "/d/", name);
   EXPECT_EQ(ReadAll(run.listing), listing);  // skipped silently
   EXPECT_EQ(run.counters.listedFiles, 1);
   fclose(run.listing);

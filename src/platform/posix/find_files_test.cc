@@ -63,7 +63,7 @@ class FindFilesTest : public ::testing::Test {
 
 TEST_F(FindFilesTest, ListsDotsFirstThenByUpperCasedNameSkippingSpecialObjects) {
   std::vector<FindEntry> found;
-  ASSERT_TRUE(fs_.FindFiles(root_, "*.*", &found));
+  ASSERT_TRUE(fs_.FindFiles(root_, "*.*", FindDetail::kFull, &found));
   // No pipe, no dangling link, no link to a directory.
   std::vector<std::string> expected = {".",        "..",     ".hidden", "A.TXT", "b.txt",
                                        "link.txt", "locked", "Makefile", "sub"};
@@ -72,20 +72,20 @@ TEST_F(FindFilesTest, ListsDotsFirstThenByUpperCasedNameSkippingSpecialObjects) 
 
 TEST_F(FindFilesTest, SelectsWithTheWin32WildcardRules) {
   std::vector<FindEntry> found;
-  ASSERT_TRUE(fs_.FindFiles(root_, "*.TXT", &found));
+  ASSERT_TRUE(fs_.FindFiles(root_, "*.TXT", FindDetail::kFull, &found));
   EXPECT_EQ(Names(found), (std::vector<std::string>{"A.TXT", "b.txt", "link.txt"}));
-  ASSERT_TRUE(fs_.FindFiles(root_, "*.", &found));
+  ASSERT_TRUE(fs_.FindFiles(root_, "*.", FindDetail::kFull, &found));
   EXPECT_EQ(Names(found), (std::vector<std::string>{"locked", "Makefile", "sub"}));
-  EXPECT_FALSE(fs_.FindFiles(root_, "*.none", &found));
+  EXPECT_FALSE(fs_.FindFiles(root_, "*.none", FindDetail::kFull, &found));
   EXPECT_TRUE(found.empty());
 }
 
 TEST_F(FindFilesTest, StarAndStarDotStarTakeEveryEntryAndReplaceWhatWasFound) {
   std::vector<FindEntry> all;
-  ASSERT_TRUE(fs_.FindFiles(root_, "*.*", &all));
+  ASSERT_TRUE(fs_.FindFiles(root_, "*.*", FindDetail::kFull, &all));
   for (const char* pattern : {"*", "*.*"}) {
     std::vector<FindEntry> found(3);  // what a search found before is dropped
-    ASSERT_TRUE(fs_.FindFiles(root_, pattern, &found)) << pattern;
+    ASSERT_TRUE(fs_.FindFiles(root_, pattern, FindDetail::kFull, &found)) << pattern;
     EXPECT_EQ(Names(found), Names(all)) << pattern;
     ASSERT_EQ(found.size(), all.size());
     for (size_t i = 0; i < found.size(); ++i) {
@@ -98,7 +98,7 @@ TEST_F(FindFilesTest, StarAndStarDotStarTakeEveryEntryAndReplaceWhatWasFound) {
 
 TEST_F(FindFilesTest, EntriesCarryAttributesSizeAndTimes) {
   std::vector<FindEntry> found;
-  ASSERT_TRUE(fs_.FindFiles(root_, "*.*", &found));
+  ASSERT_TRUE(fs_.FindFiles(root_, "*.*", FindDetail::kFull, &found));
   auto entry = [&found](const std::string& name) {
     for (const FindEntry& e : found) {
       if (e.name == name) return e;
@@ -120,23 +120,23 @@ TEST_F(FindFilesTest, EntriesCarryAttributesSizeAndTimes) {
 
 TEST_F(FindFilesTest, DirectoryThatCannotBeReadIsNotFound) {
   std::vector<FindEntry> found;
-  EXPECT_FALSE(fs_.FindFiles(root_ + "missing/", "*.*", &found));
-  EXPECT_FALSE(fs_.FindFiles(root_ + "b.txt/", "*.*", &found));
+  EXPECT_FALSE(fs_.FindFiles(root_ + "missing/", "*.*", FindDetail::kFull, &found));
+  EXPECT_FALSE(fs_.FindFiles(root_ + "b.txt/", "*.*", FindDetail::kFull, &found));
   // Root reads any directory; anyone else can't read this one.
-  EXPECT_EQ(fs_.FindFiles(root_ + "locked/", "*.*", &found), geteuid() == 0);
+  EXPECT_EQ(fs_.FindFiles(root_ + "locked/", "*.*", FindDetail::kFull, &found), geteuid() == 0);
 }
 
 TEST_F(FindFilesTest, OneReadServesADirectoryWhileItIsOnTheWalkPath) {
   std::vector<FindEntry> found;
-  ASSERT_TRUE(fs_.FindFiles(root_, "*.*", &found));
-  ASSERT_TRUE(fs_.FindFiles(root_ + "sub/", "*.*", &found));
+  ASSERT_TRUE(fs_.FindFiles(root_, "*.*", FindDetail::kFull, &found));
+  ASSERT_TRUE(fs_.FindFiles(root_ + "sub/", "*.*", FindDetail::kFull, &found));
   Write("new.txt", "");
   Write("sub/new.txt", "");
   // Back in the parent after walking its subdirectory: still the first read.
-  ASSERT_TRUE(fs_.FindFiles(root_, "*.TXT", &found));
+  ASSERT_TRUE(fs_.FindFiles(root_, "*.TXT", FindDetail::kFull, &found));
   EXPECT_EQ(Names(found), (std::vector<std::string>{"A.TXT", "b.txt", "link.txt"}));
   // The subdirectory left the walk path, so it is read afresh.
-  ASSERT_TRUE(fs_.FindFiles(root_ + "sub/", "*.TXT", &found));
+  ASSERT_TRUE(fs_.FindFiles(root_ + "sub/", "*.TXT", FindDetail::kFull, &found));
   EXPECT_EQ(Names(found), (std::vector<std::string>{"inner.txt", "new.txt"}));
 }
 
