@@ -140,11 +140,33 @@ TEST_F(FindFilesTest, OneReadServesADirectoryWhileItIsOnTheWalkPath) {
   EXPECT_EQ(Names(found), (std::vector<std::string>{"inner.txt", "new.txt"}));
 }
 
+TEST_F(FindFilesTest, TypesOnlyTellFilesFromDirectoriesAndMarkLinks) {
+  std::vector<FindEntry> full;
+  std::vector<FindEntry> types;
+  ASSERT_TRUE(fs_.FindFiles(root_, "*.*", FindDetail::kFull, &full));
+  fs_.ForgetDirectories();
+  ASSERT_TRUE(fs_.FindFiles(root_, "*.*", FindDetail::kTypes, &types));
+  EXPECT_EQ(Names(types), Names(full));
+  for (const FindEntry& entry : types) {
+    const bool directory = entry.name == "." || entry.name == ".." || entry.name == "locked" || entry.name == "sub";
+    EXPECT_EQ(entry.IsDirectory(), directory) << entry.name;
+    EXPECT_EQ(entry.IsLink(), entry.name == "link.txt") << entry.name;
+  }
+  // Asked for more than was read, the directory is read again.
+  ASSERT_TRUE(fs_.FindFiles(root_, "b.txt", FindDetail::kFull, &full));
+  EXPECT_EQ(full[0].size, 5u);
+}
+
 TEST_F(FindFilesTest, LookUpFollowsLinksToFilesOnly) {
   FindEntry entry;
   ASSERT_TRUE(fs_.LookUp(root_ + "link.txt", &entry));
   EXPECT_EQ(entry.name, "link.txt");
   EXPECT_EQ(entry.size, 5u);
+  EXPECT_TRUE(entry.IsLink());
+  FindEntry target;
+  ASSERT_TRUE(fs_.LookUp(root_ + "b.txt", &target));
+  EXPECT_FALSE(target.IsLink());
+  EXPECT_EQ(entry.id, target.id);
   ASSERT_TRUE(fs_.LookUp(root_ + "sub", &entry));
   EXPECT_TRUE(entry.IsDirectory());
   EXPECT_FALSE(fs_.LookUp(root_ + "pipe", &entry));
