@@ -4,6 +4,8 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -79,6 +81,12 @@ bool ReadEntries(int fd, FindDetail detail, std::vector<FindEntry>* entries) {
   return true;
 }
 
+FileId IdOf(int fd) {
+  struct statx st;
+  if (statx(fd, "", AT_EMPTY_PATH, STATX_INO, &st) != 0) return FileId{};
+  return FileId{makedev(st.stx_dev_major, st.stx_dev_minor), st.stx_ino};
+}
+
 // The longest run of whole components at the front of `rest` (each ending
 // in '/') that the kernel takes in one path.
 size_t PieceLength(std::string_view rest) {
@@ -112,10 +120,11 @@ AtPath DirectoryCache::Resolve(const std::string& path) const {
   const char* name = named ? path.c_str() + slash + 1 : ".";
   int from = AT_FDCWD;
   size_t done = 0;
-  for (const Directory& cached : chain_) {
-    if (cached.fd >= 0 && cached.path.size() > done && directory.starts_with(cached.path)) {
-      from = cached.fd;
-      done = cached.path.size();
+  for (auto cached = chain_.rbegin(); cached != chain_.rend(); ++cached) {
+    if (cached->fd >= 0 && directory.starts_with(cached->path)) {
+      from = cached->fd;
+      done = cached->path.size();
+      break;
     }
   }
   int owned = -1;
@@ -147,28 +156,44 @@ void DirectoryCache::KeepFewDescriptors() {
   for (Directory& directory : chain_) {
     if (kept <= kMaxKeptDirectoryFds) break;
     if (directory.fd < 0 || &directory == &chain_.back()) continue;
+    directory.id = IdOf(directory.fd);
     close(directory.fd);
     directory.fd = -1;
     --kept;
   }
 }
 
+void DirectoryCache::Reopen(int child) {
+  Directory& directory = chain_.back();
+  if (child >= 0 && directory.id.Known()) {
+    int fd = openat(child, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0 && IdOf(fd) == directory.id) {
+      directory.fd = fd;
+      return;
+    }
+    if (fd >= 0) close(fd);
+  }
+  directory.fd = OpenDirectory(directory.path);
+}
+
 const DirectoryCache::Directory* DirectoryCache::Read(const std::string& dir, FindDetail detail) {
-  // A cached path ends in '/', so it is an ancestor exactly when it is a prefix.
-  std::erase_if(chain_, [&dir](const Directory& cached) {
-    if (dir.starts_with(cached.path)) return false;
-    if (cached.fd >= 0) close(cached.fd);
-    return true;
-  });
+  // A cached path ends in '/', so it is an ancestor exactly when it is a
+  // prefix; the directories that aren't go from the end of the walk path.
+  int left = -1;  // the descriptor of the last directory dropped
+  while (!chain_.empty() && !dir.starts_with(chain_.back().path)) {
+    if (left >= 0) close(left);
+    left = chain_.back().fd;
+    chain_.pop_back();
+  }
+  if (!chain_.empty() && chain_.back().fd < 0) {
+    // Back in a directory deeper than the descriptors kept reach.
+    Reopen(left);
+    KeepFewDescriptors();
+  }
+  if (left >= 0) close(left);
   if (!chain_.empty() && chain_.back().path == dir) {
     Directory& hit = chain_.back();
-    if (hit.detail == FindDetail::kFull || detail == FindDetail::kTypes) {
-      if (hit.fd < 0) {
-        hit.fd = OpenDirectory(dir);
-        KeepFewDescriptors();
-      }
-      return &hit;
-    }
+    if (hit.detail == FindDetail::kFull || detail == FindDetail::kTypes) return &hit;
     // Asked for more than was read: read again.
     if (hit.fd >= 0) close(hit.fd);
     chain_.pop_back();

@@ -37,6 +37,7 @@ class DirectoryCache {
     FindDetail detail = FindDetail::kTypes;
     std::vector<FindEntry> entries;  // every listable entry, in find order
     int fd = -1;                     // -1 while it has given its descriptor up
+    FileId id;                       // which directory it is, once it has given it up
   };
 
   ~DirectoryCache() { Forget(); }
@@ -60,8 +61,13 @@ class DirectoryCache {
   int OpenDirectory(const std::string& dir) const;
   // Gives up the descriptors of the shallowest directories beyond the most kept.
   void KeepFewDescriptors();
+  // Opens again the directory at the end of the walk path, which gave its
+  // descriptor up, as ".." of `child`, the descriptor of the directory the
+  // walk just left, when that is still the same directory; else by its path.
+  void Reopen(int child);
 
-  // The walk path: each directory's ancestors come before it.
+  // The walk path: each directory's path begins with the path of the one
+  // before it.
   std::vector<Directory> chain_;
 };
 
