@@ -173,6 +173,39 @@ TEST_F(FindFilesTest, LookUpFollowsLinksToFilesOnly) {
   EXPECT_FALSE(fs_.LookUp(root_ + "dangling.txt", &entry));
 }
 
+TEST_F(FindFilesTest, PathsLongerThanTheKernelTakesAreFoundAndOpened) {
+  // 50 directories of 100 characters: a path of over 5,000, looked up and
+  // read with no directory of it searched before.
+  const std::string component(99, 'c');
+  std::string dir = root_;
+  int fd = open(root_.c_str(), O_RDONLY | O_DIRECTORY);
+  for (int i = 0; i < 50; ++i) {
+    ASSERT_EQ(mkdirat(fd, component.c_str(), 0755), 0);
+    int next = openat(fd, component.c_str(), O_RDONLY | O_DIRECTORY);
+    close(fd);
+    fd = next;
+    dir += component + "/";
+  }
+  int file = openat(fd, "deep.txt", O_WRONLY | O_CREAT, 0644);
+  ASSERT_EQ(write(file, "12345", 5), 5);
+  close(file);
+  close(fd);
+  ASSERT_GT(dir.size(), 5000u);
+
+  FindEntry entry;
+  ASSERT_TRUE(fs_.LookUp(dir + "deep.txt", &entry));
+  EXPECT_EQ(entry.size, 5u);
+  EXPECT_FALSE(fs_.LookUp(dir + "missing/deep.txt", &entry));
+  FileHandle handle = fs_.OpenForReading(dir + "deep.txt");
+  ASSERT_NE(handle, kInvalidHandle);
+  char bytes[8];
+  EXPECT_EQ(fs_.Read(handle, bytes, sizeof bytes), 5);
+  fs_.Close(handle);
+  std::vector<FindEntry> found;
+  ASSERT_TRUE(fs_.FindFiles(dir, "*.TXT", FindDetail::kTypes, &found));
+  EXPECT_EQ(Names(found), (std::vector<std::string>{"deep.txt"}));
+}
+
 TEST_F(FindFilesTest, RecursiveWalkEndsDespiteALinkLoop) {
   FakeSystem sys;
   korven::Run run(fs_, sys);  // counting pass: nothing is listed
