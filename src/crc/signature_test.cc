@@ -11,7 +11,6 @@
 #include "platform/file_system.h"
 #include "run/run.h"
 #include "testing/bitwise_crc.h"
-#include "testing/fake_system.h"
 #include "testing/memory_file_system.h"
 
 namespace korven {
@@ -36,8 +35,6 @@ std::string BodyWithShortCrc() {
 
 class SignatureTest : public testing::Test {
  protected:
-  SignatureTest() { run_.message = tmpfile(); }
-  ~SignatureTest() override { fclose(run_.message); }
 
   // The file as the listing looked it up.
   FindEntry Listed(const std::string& contents) {
@@ -46,11 +43,11 @@ class SignatureTest : public testing::Test {
     EXPECT_TRUE(fs_.LookUp(kPath, &entry));
     return entry;
   }
-  std::string Messages() { return ReadAll(run_.message); }
+  std::string Messages() { return t_.Messages(); }
 
   MemoryFileSystem fs_;
-  FakeSystem sys_;
-  korven::Run run_{fs_, sys_};
+  TestRun t_{fs_};
+  korven::Run& run_ = t_.run;
 };
 
 TEST_F(SignatureTest, AppendedSignatureIsTheHexCrcNulPaddedAndVerifies) {

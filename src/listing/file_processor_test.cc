@@ -6,7 +6,6 @@
 #include <functional>
 #include <vector>
 
-#include "config/defaults.h"
 #include "listing/test_run.h"
 #include "platform/file_system.h"
 #include "run/run.h"
@@ -36,29 +35,18 @@ std::string Padded(const std::string& text, size_t width) {
 // in-memory directory.
 struct Fixture {
   MemoryFileSystem fs;
-  FakeSystem sys;
-  korven::Run run{fs, sys};
+  TestRun t{fs};
   std::string dir = "/d/";
   FindEntry entry;  // the file's find record, as the file system will report it
   std::string content = "123456789";
 
   Fixture() {
-    sys.zoneName = "EST";
-    sys.utcOffsetMinutes = -300;
-    ApplyEnvironmentDefaults(run);
-    ApplyBuiltInDefaults(run);
-    run.listing = tmpfile();
-    run.message = tmpfile();
     entry.name = "a.txt";
     entry.size = 9;
     entry.attributes = kAttrArchive;
     entry.times.write = FileTimeOf(2008, 3, 7, 3, 30, 15);
     entry.times.access = FileTimeOf(2008, 3, 7, 4, 0, 0);
     entry.times.creation = FileTimeOf(2001, 1, 1, 12, 0, 1);
-  }
-  ~Fixture() {
-    fclose(run.listing);
-    fclose(run.message);
   }
   std::string UpperPath() const { return Upper(dir + entry.name); }
   // Makes a file as `file` and `contents` say.
@@ -71,11 +59,9 @@ struct Fixture {
   // Makes the file and processes it; the listing so far.
   std::string Process() {
     Add(entry, content);
-    ProcessFile(run, dir, entry.name);
-    return Listing();
+    ProcessFile(t.run, dir, entry.name);
+    return t.Listing();
   }
-  std::string Listing() { return ReadAll(run.listing); }
-  std::string Messages() { return ReadAll(run.message); }
 };
 
 struct LayoutCase {
@@ -112,15 +98,15 @@ TEST(FileProcessor, RecordLayouts) {
   };
   for (const LayoutCase& c : cases) {
     Fixture f;
-    c.set(f.run);
+    c.set(f.t.run);
     EXPECT_EQ(f.Process(), Padded(f.UpperPath(), 35) + " " + c.rest) << c.what;
   }
 }
 
 TEST(FileProcessor, DelimiterFollowsEveryFieldAndTheSizeKeepsItsBlank) {
   Fixture f;
-  f.run.values.delimiterChar = ',';
-  f.run.settings.print83Name = 1;
+  f.t.run.values.delimiterChar = ',';
+  f.t.run.settings.print83Name = 1;
   EXPECT_EQ(f.Process(),
             Padded(f.UpperPath(), 35) + ",CBF43926,          9,03/06/2008,22:30w,EST, a.txt          ,\n");
 }
@@ -129,7 +115,7 @@ TEST(FileProcessor, ElevenDigitSizesPrintInFull) {
   Fixture f;
   f.entry.size = 12345678901;
   EXPECT_EQ(f.Process(), Padded(f.UpperPath(), 35) + " CBF43926   12345678901 03/06/2008 22:30w EST \n");
-  EXPECT_EQ(f.run.counters.listedBytes, 12345678901);
+  EXPECT_EQ(f.t.run.counters.listedBytes, 12345678901);
 }
 
 TEST(FileProcessor, ZeroFileTimePrintsAsTheFirstOf1980) {
@@ -140,21 +126,21 @@ TEST(FileProcessor, ZeroFileTimePrintsAsTheFirstOf1980) {
 
 TEST(FileProcessor, NameOnlyShowsTheBareNameWithoutRecursionAndThePathWithIt) {
   Fixture f;
-  f.run.settings.nameOnly = 1;
+  f.t.run.settings.nameOnly = 1;
   EXPECT_EQ(f.Process().substr(0, 36), Padded("a.txt", 35) + " ");
   Fixture g;
-  g.run.settings.nameOnly = 1;
-  g.run.settings.recurse = 1;
+  g.t.run.settings.nameOnly = 1;
+  g.t.run.settings.recurse = 1;
   EXPECT_EQ(g.Process().substr(0, 36), Padded(g.UpperPath(), 35) + " ");
 }
 
 TEST(FileProcessor, PathNameOnlyIsTheNameFieldAndANewline) {
   Fixture f;
-  f.run.settings.pathNameOnly = 1;
-  f.run.settings.resetTimes = 1;
+  f.t.run.settings.pathNameOnly = 1;
+  f.t.run.settings.resetTimes = 1;
   EXPECT_EQ(f.Process(), Padded(f.UpperPath(), 35) + " \n");
-  EXPECT_EQ(f.run.counters.lineCount, 0);
-  EXPECT_EQ(f.run.counters.listedFiles, 1);
+  EXPECT_EQ(f.t.run.counters.lineCount, 0);
+  EXPECT_EQ(f.t.run.counters.listedFiles, 1);
 }
 
 TEST(FileProcessor, NameWidthsAndFitting) {
@@ -162,23 +148,23 @@ TEST(FileProcessor, NameWidthsAndFitting) {
   {
     Fixture f;  // -w 10: the standard form
     f.dir = deep;
-    f.run.settings.nameWidth = 10;
-    f.run.values.nameWidthLevel = 2;
+    f.t.run.settings.nameWidth = 10;
+    f.t.run.values.nameWidthLevel = 2;
     EXPECT_EQ(f.Process().substr(0, 20), "/.../A.TXT CBF43926 ");
   }
   {
     Fixture f;  // -W 30: the tail-preserving form
     f.dir = deep;
-    f.run.settings.nameWidth = 30;
-    f.run.values.nameWidthLevel = 3;
+    f.t.run.settings.nameWidth = 30;
+    f.t.run.values.nameWidthLevel = 3;
     const std::string path = f.UpperPath();
     EXPECT_EQ(f.Process().substr(0, 31), path.substr(0, 21) + ".../A.TXT ");
   }
   {
     Fixture f;  // variable width: the whole path, whatever its length
-    f.run.settings.variableWidth = 1;
-    f.run.settings.nameWidth = 10;
-    f.run.values.delimiterChar = '|';
+    f.t.run.settings.variableWidth = 1;
+    f.t.run.settings.nameWidth = 10;
+    f.t.run.values.delimiterChar = '|';
     EXPECT_EQ(f.Process().substr(0, f.UpperPath().size() + 10), f.UpperPath() + "|CBF43926|");
   }
 }
@@ -211,12 +197,12 @@ TEST(FileProcessor, SizeFilterBoundsAreInclusive) {
   };
   for (const Case& c : cases) {
     Fixture f;
-    f.run.settings.sizeGreaterOn = c.greaterOn;
-    f.run.values.sizeGreater = c.greater;
-    f.run.settings.sizeLessOn = c.lessOn;
-    f.run.values.sizeLess = c.less;
+    f.t.run.settings.sizeGreaterOn = c.greaterOn;
+    f.t.run.values.sizeGreater = c.greater;
+    f.t.run.settings.sizeLessOn = c.lessOn;
+    f.t.run.values.sizeLess = c.less;
     EXPECT_EQ(!f.Process().empty(), c.listed) << c.greater << " " << c.less;
-    EXPECT_EQ(f.run.counters.listedFiles, c.listed ? 1 : 0);
+    EXPECT_EQ(f.t.run.counters.listedFiles, c.listed ? 1 : 0);
   }
 }
 
@@ -237,11 +223,11 @@ TEST(FileProcessor, AgeFilterCountsCalendarDays) {
   };
   for (const Case& c : cases) {
     Fixture f;
-    f.run.settings.dateFilterOn = 1;
-    f.run.settings.newerThanOn = c.newerDays != 8000;
-    f.run.settings.olderThanOn = c.olderDays != 0;
-    f.run.values.olderDays = c.olderDays;
-    f.run.values.newerDays = c.newerDays;
+    f.t.run.settings.dateFilterOn = 1;
+    f.t.run.settings.newerThanOn = c.newerDays != 8000;
+    f.t.run.settings.olderThanOn = c.olderDays != 0;
+    f.t.run.values.olderDays = c.olderDays;
+    f.t.run.values.newerDays = c.newerDays;
     f.entry.times.write = FileTimeOf(2008, 3, c.day, 17, 0, 0);
     EXPECT_EQ(!f.Process().empty(), c.listed) << c.day;
   }
@@ -263,26 +249,26 @@ TEST(FileProcessor, DateBoundsWithLettersSelectByThoseTimesExclusively) {
   };
   for (const Case& c : cases) {
     Fixture f;
-    f.run.settings.dateFilterOn = 1;
-    f.run.settings.newerThanOn = 1;
-    f.run.values.newerThanTime = bound;
-    f.run.values.dateLetters = c.letters;
+    f.t.run.settings.dateFilterOn = 1;
+    f.t.run.settings.newerThanOn = 1;
+    f.t.run.values.newerThanTime = bound;
+    f.t.run.values.dateLetters = c.letters;
     f.entry.times.write = FileTimeOf(2000, 1, 1, 0, 0, 0);
     f.entry.times.access = c.access;
     EXPECT_EQ(!f.Process().empty(), c.listed) << c.letters;
   }
   Fixture upper;  // the upper bound is exclusive too
-  upper.run.settings.dateFilterOn = 1;
-  upper.run.settings.olderThanOn = 1;
-  upper.run.values.dateLetters = "w";
-  upper.run.values.olderThanTime = upper.entry.times.write;
+  upper.t.run.settings.dateFilterOn = 1;
+  upper.t.run.settings.olderThanOn = 1;
+  upper.t.run.values.dateLetters = "w";
+  upper.t.run.values.olderThanTime = upper.entry.times.write;
   EXPECT_TRUE(upper.Process().empty());
 }
 
 TEST(FileProcessor, SummaryCountsEqualTheFilesListed) {
   Fixture f;
-  f.run.settings.sizeLessOn = 1;
-  f.run.values.sizeLess = 100;
+  f.t.run.settings.sizeLessOn = 1;
+  f.t.run.values.sizeLess = 100;
   FindEntry b = f.entry;
   b.name = "b.txt";
   b.size = 3;
@@ -292,39 +278,39 @@ TEST(FileProcessor, SummaryCountsEqualTheFilesListed) {
   c.size = 200;
   f.Add(c, std::string(200, 'c'));
   f.Process();
-  ProcessFile(f.run, f.dir, "b.txt");
-  ProcessFile(f.run, f.dir, "c.txt");
-  const std::string listing = f.Listing();
+  ProcessFile(f.t.run, f.dir, "b.txt");
+  ProcessFile(f.t.run, f.dir, "c.txt");
+  const std::string listing = f.t.Listing();
   EXPECT_EQ(std::count(listing.begin(), listing.end(), '\n'), 2);
-  EXPECT_EQ(f.run.counters.listedFiles, 2);
-  EXPECT_EQ(f.run.counters.listedBytes, 12);
-  EXPECT_EQ(f.run.counters.lineCount, 2);
+  EXPECT_EQ(f.t.run.counters.listedFiles, 2);
+  EXPECT_EQ(f.t.run.counters.listedBytes, 12);
+  EXPECT_EQ(f.t.run.counters.lineCount, 2);
 }
 
 TEST(FileProcessor, AccumulatedRecordLengthGrowsByTheTimeAndZoneFields) {
   Fixture f;
-  f.run.counters.accumulatedRecordLength = 82;
+  f.t.run.counters.accumulatedRecordLength = 82;
   f.Process();
-  EXPECT_EQ(f.run.counters.accumulatedRecordLength, 82 + 22);  // "03/06/2008 22:30w EST "
+  EXPECT_EQ(f.t.run.counters.accumulatedRecordLength, 82 + 22);  // "03/06/2008 22:30w EST "
   Fixture g;
-  g.run.settings.timeKind = TimeKind::kAllThree;
+  g.t.run.settings.timeKind = TimeKind::kAllThree;
   g.Process();
-  EXPECT_EQ(g.run.counters.accumulatedRecordLength, 3 * 21 + 4);
+  EXPECT_EQ(g.t.run.counters.accumulatedRecordLength, 3 * 21 + 4);
 }
 
 TEST(FileProcessor, ProgressShowsTheNameOnlyWhenListingToAFile) {
   Fixture f;
   f.Process();
-  EXPECT_EQ(f.Messages(), "");
+  EXPECT_EQ(f.t.Messages(), "");
   Fixture g;
-  g.run.settings.outputMode = OutputMode::kFile;
+  g.t.run.settings.outputMode = OutputMode::kFile;
   g.Process();
-  EXPECT_EQ(g.Messages(), " a.txt\b\b\b\b\b\b      \b\b\b\b\b\b");
+  EXPECT_EQ(g.t.Messages(), " a.txt\b\b\b\b\b\b      \b\b\b\b\b\b");
   Fixture h;
-  h.run.settings.outputMode = OutputMode::kFile;
-  h.run.settings.progressOff = 1;
+  h.t.run.settings.outputMode = OutputMode::kFile;
+  h.t.run.settings.progressOff = 1;
   h.Process();
-  EXPECT_EQ(h.Messages(), "");
+  EXPECT_EQ(h.t.Messages(), "");
 }
 
 TEST(FileProcessor, UnreadableFileIsListedWithCrcError) {
@@ -332,7 +318,7 @@ TEST(FileProcessor, UnreadableFileIsListedWithCrcError) {
   f.fs.failOpenForReading = {"/d/a.txt"};
   f.fs.failOpenFallback = {"/d/a.txt"};
   EXPECT_EQ(f.Process(), Padded(f.UpperPath(), 35) + " CRCERROR           9 03/06/2008 22:30w EST \n");
-  EXPECT_EQ(f.run.counters.listedFiles, 1);
+  EXPECT_EQ(f.t.run.counters.listedFiles, 1);
 }
 
 // Runs that look a file up by name before reading it, and one that doesn't.
@@ -349,12 +335,12 @@ TEST(FileProcessor, FileGoneSinceTheDirectorySearchIsSkippedAndNotCounted) {
   for (const auto& lookUp : kLookUps) {
     for (bool pathNameOnly : {false, true}) {
       Fixture f;
-      lookUp(f.run);
-      f.run.settings.pathNameOnly = pathNameOnly;
-      ProcessFile(f.run, f.dir, "a.txt");
-      EXPECT_EQ(f.Listing(), "");
-      EXPECT_EQ(f.Messages(), "");
-      EXPECT_EQ(f.run.counters.listedFiles, 0);
+      lookUp(f.t.run);
+      f.t.run.settings.pathNameOnly = pathNameOnly;
+      ProcessFile(f.t.run, f.dir, "a.txt");
+      EXPECT_EQ(f.t.Listing(), "");
+      EXPECT_EQ(f.t.Messages(), "");
+      EXPECT_EQ(f.t.run.counters.listedFiles, 0);
     }
   }
 }
@@ -389,7 +375,7 @@ TEST(FileProcessor, RecordTellsOfTheFileAsItWasRead) {
   for (const auto& lookUp : kLookUps) {
     for (const Case& c : cases) {
       Fixture f;
-      lookUp(f.run);
+      lookUp(f.t.run);
       bool changed = false;
       f.fs.beforeOpen = [&](const std::string&) {
         if (!changed) c.change(f.fs);
@@ -397,20 +383,20 @@ TEST(FileProcessor, RecordTellsOfTheFileAsItWasRead) {
       };
       const std::string listing = f.Process();
       EXPECT_EQ(listing, *c.record == '\0' ? "" : Padded(f.UpperPath(), 35) + c.record) << c.what;
-      EXPECT_EQ(f.run.counters.listedFiles, *c.record == '\0' ? 0 : 1) << c.what;
+      EXPECT_EQ(f.t.run.counters.listedFiles, *c.record == '\0' ? 0 : 1) << c.what;
     }
   }
 }
 
 TEST(FileProcessor, FailedResetIsReportedOnTheMessageStreamAndInTheAccountingFile) {
   Fixture f;
-  f.run.settings.resetTimes = 1;
+  f.t.run.settings.resetTimes = 1;
   f.fs.failSetTimes = {"/d/a.txt"};
   FILE* accounting = tmpfile();
-  f.run.accounting = accounting;
+  f.t.run.accounting = accounting;
   f.Process();
   const std::string message = "\nCan't reset filetime for /d/a.txt\n";
-  EXPECT_EQ(f.Messages(), message);
+  EXPECT_EQ(f.t.Messages(), message);
   EXPECT_EQ(ReadAll(accounting), message);
   fclose(accounting);
 }
@@ -424,42 +410,42 @@ TEST(FileProcessor, NoChangeActsThroughASymbolicLink) {
     f.content = "123456789CBF43926";
     f.entry.size = 17;
     f.fs.failSetTimes = {"/d/a.txt"};
-    f.run.settings.*option = 1;
+    f.t.run.settings.*option = 1;
     EXPECT_EQ(f.Process(), Padded(f.UpperPath(), 35) + " 65CEC82D          17 03/06/2008 22:30w EST \n");
     EXPECT_EQ(f.fs.Content("/d/a.txt"), "123456789CBF43926");
     const bool changesFile = option != &RunSettings::resetTimes;
-    EXPECT_EQ(f.Messages(), changesFile ? "\n/d/a.txt is a symbolic link: left as it is\n" : "");
-    EXPECT_EQ(f.run.counters.failedChanges, changesFile ? 1 : 0);
+    EXPECT_EQ(f.t.Messages(), changesFile ? "\n/d/a.txt is a symbolic link: left as it is\n" : "");
+    EXPECT_EQ(f.t.run.counters.failedChanges, changesFile ? 1 : 0);
   }
 }
 
 TEST(FileProcessor, CreateThenVerifyInOneRun) {
   Fixture f;
-  f.run.settings.createSignature = 1;
-  f.run.settings.verifySignature = 1;
+  f.t.run.settings.createSignature = 1;
+  f.t.run.settings.verifySignature = 1;
   EXPECT_EQ(f.Process(), Padded(f.UpperPath(), 35) + " CBF43926           9 03/06/2008 22:30w EST \n");
   EXPECT_EQ(f.fs.Content("/d/a.txt"), "123456789CBF43926");
-  EXPECT_EQ(f.run.counters.failedChecks, 0);
-  EXPECT_EQ(f.run.counters.failedChanges, 0);
+  EXPECT_EQ(f.t.run.counters.failedChecks, 0);
+  EXPECT_EQ(f.t.run.counters.failedChanges, 0);
 }
 
 TEST(FileProcessor, FileListedTwiceIsSignedOnce) {
   Fixture f;
-  f.run.settings.createSignature = 1;
+  f.t.run.settings.createSignature = 1;
   f.Process();
-  ProcessFile(f.run, f.dir, "a.txt");
+  ProcessFile(f.t.run, f.dir, "a.txt");
   EXPECT_EQ(f.fs.Content("/d/a.txt"), "123456789CBF43926");
   // The second record is of the file as the first left it.
-  EXPECT_EQ(f.Listing(), Padded(f.UpperPath(), 35) + " CBF43926           9 03/06/2008 22:30w EST \n" +
+  EXPECT_EQ(f.t.Listing(), Padded(f.UpperPath(), 35) + " CBF43926           9 03/06/2008 22:30w EST \n" +
                              Padded(f.UpperPath(), 35) + " 65CEC82D          17 03/06/2008 22:30w EST \n");
-  EXPECT_EQ(f.Messages(), "\n/d/a.txt already ends in its CRC-32 signature: left as it is\n");
-  EXPECT_EQ(f.run.counters.failedChanges, 0);
+  EXPECT_EQ(f.t.Messages(), "\n/d/a.txt already ends in its CRC-32 signature: left as it is\n");
+  EXPECT_EQ(f.t.run.counters.failedChanges, 0);
 }
 
 TEST(FileProcessor, SignatureCoversTheWholeFileWhateverTheStartOffset) {
   Fixture f;
-  f.run.settings.createSignature = 1;
-  f.run.values.displacement = 4;
+  f.t.run.settings.createSignature = 1;
+  f.t.run.values.displacement = 4;
   f.Process();
   EXPECT_EQ(f.fs.Content("/d/a.txt"), "123456789CBF43926");
 }
@@ -477,39 +463,39 @@ TEST(FileProcessor, SignatureNotMadeOrRemovedFailsTheRun) {
       {"-C, signed", [](Fixture& f) { f.content = "123456789CBF43926"; }, "123456789CBF43926", 0},
       {"-E, can't resize",
        [](Fixture& f) {
-         f.run.settings.createSignature = 0;
-         f.run.settings.eraseSignature = 1;
+         f.t.run.settings.createSignature = 0;
+         f.t.run.settings.eraseSignature = 1;
          f.content = "123456789CBF43926";
          f.fs.failSetLength = true;
        },
        "123456789CBF43926", 1},
       {"-E, not signed",
        [](Fixture& f) {
-         f.run.settings.createSignature = 0;
-         f.run.settings.eraseSignature = 1;
+         f.t.run.settings.createSignature = 0;
+         f.t.run.settings.eraseSignature = 1;
        },
        "123456789", 0},
   };
   for (const Case& c : cases) {
     Fixture f;
-    f.run.settings.createSignature = 1;
+    f.t.run.settings.createSignature = 1;
     c.set(f);
     f.entry.size = f.content.size();
     f.Process();
     EXPECT_EQ(f.fs.Content("/d/a.txt"), c.after) << c.what;
-    EXPECT_EQ(f.run.counters.failedChanges, c.failed) << c.what;
-    EXPECT_EQ(f.run.counters.listedFiles, 1) << c.what;
+    EXPECT_EQ(f.t.run.counters.failedChanges, c.failed) << c.what;
+    EXPECT_EQ(f.t.run.counters.listedFiles, 1) << c.what;
   }
 }
 
 TEST(FileProcessor, FailedVerificationEndsTheRecordWithANewlineAndIsCounted) {
   Fixture f;
-  f.run.settings.verifySignature = 1;
-  f.run.settings.eraseSignature = 1;
+  f.t.run.settings.verifySignature = 1;
+  f.t.run.settings.eraseSignature = 1;
   EXPECT_EQ(f.Process(), Padded(f.UpperPath(), 35) + " CBF43926 \n");
-  EXPECT_EQ(f.Messages(), "Incorrect CRC\n");
-  EXPECT_EQ(f.run.counters.failedChecks, 1);
-  EXPECT_EQ(f.run.counters.listedFiles, 1);
+  EXPECT_EQ(f.t.Messages(), "Incorrect CRC\n");
+  EXPECT_EQ(f.t.run.counters.failedChecks, 1);
+  EXPECT_EQ(f.t.run.counters.listedFiles, 1);
   EXPECT_EQ(f.fs.Content("/d/a.txt"), "123456789");  // -E is not applied after a failed check
 }
 
@@ -517,10 +503,10 @@ TEST(FileProcessor, EraseCutsTheSignature) {
   Fixture f;
   f.content = "123456789CBF43926";
   f.entry.size = 17;
-  f.run.settings.eraseSignature = 1;
+  f.t.run.settings.eraseSignature = 1;
   f.Process();
   EXPECT_EQ(f.fs.Content("/d/a.txt"), "123456789");
-  EXPECT_EQ(f.run.counters.failedChanges, 0);
+  EXPECT_EQ(f.t.run.counters.failedChanges, 0);
 }
 
 // Finds nothing by its exact name, as Win32 does for a name whose bytes the
@@ -539,13 +525,7 @@ class NoExactNames : public MemoryFileSystem {
 
 TEST(FileProcessor, NameWithBytesAboveAsciiIsFoundThroughTheQuestionMarkPattern) {
   NoExactNames fs;
-  FakeSystem sys;
-  sys.utcOffsetMinutes = -300;
-  sys.zoneName = "EST";
-  korven::Run run(fs, sys);
-  ApplyEnvironmentDefaults(run);
-  ApplyBuiltInDefaults(run);
-  run.listing = tmpfile();
+  TestRun t(fs);
   const std::string name = "caf\xe9.txt";
   fs.failOpenForReading = {"/d/" + name};
   fs.failOpenFallback = {"/d/" + name};
@@ -556,16 +536,15 @@ TEST(FileProcessor, NameWithBytesAboveAsciiIsFoundThroughTheQuestionMarkPattern)
   right.size = 9;
   fs.entries = {other, right};
 
-  ProcessFile(run, "/d/", name);
+  ProcessFile(t.run, "/d/", name);
   EXPECT_EQ(fs.patternAsked, "caf?.txt");
-  const std::string listing = ReadAll(run.listing);
+  const std::string listing = t.Listing();
   EXPECT_EQ(listing.substr(0, 57), Padded("/D/CAF\xe9.TXT", 35) + " CRCERROR           9 ");
 
   fs.entries = {other};
-  ProcessFile(run, "/d/", name);
-  EXPECT_EQ(ReadAll(run.listing), listing);  // skipped silently
-  EXPECT_EQ(run.counters.listedFiles, 1);
-  fclose(run.listing);
+  ProcessFile(t.run, "/d/", name);
+  EXPECT_EQ(t.Listing(), listing);  // skipped silently
+  EXPECT_EQ(t.run.counters.listedFiles, 1);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// A run for the listing tests: fixed clock, the machine's file system, the
-// listing and message streams in temporary files, the built-in defaults.
+// A run for the listing tests: fixed clock, the machine's file system or the
+// one given, the listing and message streams in temporary files, the built-in
+// defaults.
 #ifndef KORVEN_LISTING_TEST_RUN_H_
 #define KORVEN_LISTING_TEST_RUN_H_
 
@@ -42,9 +43,9 @@ inline std::string ReadAll(FILE* stream) {
 
 struct TestRun {
   FakeSystem sys;
-  Run run{RealFileSystem(), sys};
+  Run run;
 
-  TestRun() {
+  explicit TestRun(FileSystem& fs = RealFileSystem()) : run(fs, sys) {
     sys.zoneName = "EST";
     sys.utcOffsetMinutes = -300;
     ApplyEnvironmentDefaults(run);
