@@ -3,84 +3,28 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <optional>
 #include <random>
-#include <unistd.h>
 #include <string>
 #include <vector>
 
 #include "crc/crc_kernels.h"
-#include "platform/file_system.h"
-#include "platform/posix/posix_file_system.h"
 #include "run/run.h"
 #include "run/terminate.h"
-#include "testing/fake_system.h"
+#include "testing/memory_file_system.h"
+#include "testing/test_run.h"
 
 namespace korven {
 namespace {
 
-// The real file system with its reading steps open to sabotage.
-class ScriptedFileSystem : public PosixFileSystem {
- public:
-  bool failPrimaryOpen = false;
-  int readsBeforeError = -1;  // reads that succeed before every later one fails; -1: never fail
-  size_t readLimit = 0;       // most bytes one read returns, as from a pipe; 0: no limit
-  std::optional<uint64_t> describedSize;  // the size Describe reports, as of a file that changes
-  int reads = 0;
-  int primaryOpens = 0;
-  int fallbackOpens = 0;
-  int closes = 0;
-
-  FileHandle OpenForReading(const std::string& path) override {
-    ++primaryOpens;
-    return failPrimaryOpen ? kInvalidHandle : PosixFileSystem::OpenForReading(path);
-  }
-  FileHandle OpenFallback(const std::string& path) override {
-    ++fallbackOpens;
-    return PosixFileSystem::OpenFallback(path);
-  }
-  int64_t Read(FileHandle handle, void* buffer, size_t count) override {
-    ++reads;
-    if (readsBeforeError == 0) return -1;
-    if (readsBeforeError > 0) --readsBeforeError;
-    return PosixFileSystem::Read(handle, buffer, readLimit != 0 && readLimit < count ? readLimit : count);
-  }
-  void Close(FileHandle handle) override {
-    ++closes;
-    PosixFileSystem::Close(handle);
-  }
-  bool Describe(FileHandle handle, FindEntry* entry) override {
-    if (!PosixFileSystem::Describe(handle, entry)) return false;
-    if (describedSize) entry->size = *describedSize;
-    return true;
-  }
-};
-
 class FileCrcTest : public testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("korven_file_crc_" + std::to_string(getpid()) + "_" +
-            testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
-    run_.message = message_;
-    run_.listing = listing_;
-  }
-  void TearDown() override {
-    std::filesystem::remove_all(dir_);
-    fclose(message_);
-    fclose(listing_);
-  }
-
-  // Writes `size` random bytes to a fresh file and keeps them for the expected value.
+  // A fresh file of `size` random bytes, kept for the expected value.
   std::string MakeFile(size_t size) {
     std::mt19937 random(static_cast<uint32_t>(size));
     bytes_.resize(size);
     for (auto& b : bytes_) b = static_cast<unsigned char>(random());
-    std::string path = (dir_ / ("file" + std::to_string(size))).string();
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes_.data()), size);
+    std::string path = "/d/file" + std::to_string(size);
+    fs_.AddFile(path, std::string(bytes_.begin(), bytes_.end()));
     return path;
   }
 
@@ -96,21 +40,10 @@ class FileCrcTest : public testing::Test {
     return outcome.result == CrcRead::kDone ? outcome.value : none;
   }
 
-  std::string Messages() {
-    fflush(message_);
-    rewind(message_);
-    std::string text;
-    for (int c; (c = fgetc(message_)) != EOF;) text += static_cast<char>(c);
-    return text;
-  }
-
-  std::filesystem::path dir_;
   std::vector<unsigned char> bytes_;
-  FILE* message_ = tmpfile();
-  FILE* listing_ = tmpfile();
-  FakeSystem sys_;
-  ScriptedFileSystem fs_;
-  korven::Run run_{fs_, sys_};
+  MemoryFileSystem fs_;
+  TestRun t_{fs_};
+  korven::Run& run_ = t_.run;
 };
 
 TEST_F(FileCrcTest, MatchesReferenceAcrossSizesAndOffsets) {
@@ -134,9 +67,9 @@ TEST_F(FileCrcTest, MatchesReferenceAcrossSizesAndOffsets) {
     EXPECT_EQ(value, Expected(static_cast<size_t>(c.offset))) << c.size << " from " << c.offset;
     EXPECT_STREQ(text, expectedText) << c.size << " from " << c.offset;
   }
-  EXPECT_EQ(fs_.closes, fs_.primaryOpens);
+  EXPECT_EQ(fs_.closes, fs_.opensForReading);
   EXPECT_EQ(fs_.fallbackOpens, 0);
-  EXPECT_EQ(Messages(), "");
+  EXPECT_EQ(t_.Messages(), "");
 }
 
 TEST_F(FileCrcTest, ShortReadEndingAtTheDescribedSizeIsTheLastRead) {
@@ -167,7 +100,7 @@ TEST_F(FileCrcTest, ShortReadEndingAtTheDescribedSizeIsTheLastRead) {
     EXPECT_EQ(value, Expected(static_cast<size_t>(c.offset))) << c.size << " from " << c.offset;
     EXPECT_EQ(fs_.reads, c.reads) << c.size << " from " << c.offset;
   }
-  EXPECT_EQ(fs_.closes, fs_.primaryOpens);
+  EXPECT_EQ(fs_.closes, fs_.opensForReading);
 }
 
 TEST_F(FileCrcTest, FileThatChangesLengthWhileReadIsReadToItsEnd) {
@@ -176,7 +109,7 @@ TEST_F(FileCrcTest, FileThatChangesLengthWhileReadIsReadToItsEnd) {
   std::string path = MakeFile(5000);
   const uint64_t describedSizes[] = {100, 4999, 0, 6000};
   for (uint64_t described : describedSizes) {
-    fs_.describedSize = described;
+    fs_.SetReportedSize(path, described);
     fs_.reads = 0;
     char text[kCrcTextSize];
     EXPECT_EQ(CrcOf(path, 0, text), Expected(0)) << described;
@@ -201,8 +134,9 @@ TEST_F(FileCrcTest, OutcomeDescribesTheFileRead) {
   EXPECT_EQ(outcome.file.name, "file4321");
   EXPECT_TRUE(outcome.file.id.Known());
   // What the path opens must be a file: a directory is no file to list.
-  EXPECT_EQ(FileCrc(run_, dir_.string(), 0, text).result, CrcRead::kNotAFile);
-  EXPECT_EQ(fs_.closes, fs_.primaryOpens);
+  fs_.AddDirectory("/d/sub");
+  EXPECT_EQ(FileCrc(run_, "/d/sub", 0, text).result, CrcRead::kNotAFile);
+  EXPECT_EQ(fs_.closes, fs_.opensForReading);
 }
 
 TEST_F(FileCrcTest, OffsetAtOrPastTheEndGivesZero) {
@@ -217,9 +151,9 @@ TEST_F(FileCrcTest, OffsetAtOrPastTheEndGivesZero) {
 
 TEST_F(FileCrcTest, UnopenablePathGivesCrcError) {
   char text[kCrcTextSize];
-  EXPECT_EQ(FileCrc(run_, (dir_ / "missing").string(), 0, text).result, CrcRead::kCannotOpen);
+  EXPECT_EQ(FileCrc(run_, "/d/missing", 0, text).result, CrcRead::kCannotOpen);
   EXPECT_STREQ(text, "CRCERROR");
-  EXPECT_EQ(fs_.primaryOpens, 1);
+  EXPECT_EQ(fs_.opensForReading, 1);
   EXPECT_EQ(fs_.fallbackOpens, 1);
   EXPECT_EQ(fs_.closes, 0);
 }
@@ -230,13 +164,13 @@ TEST_F(FileCrcTest, ReadErrorMidFileGivesCrcErrorAndMessage) {
   char text[kCrcTextSize];
   EXPECT_EQ(FileCrc(run_, path, 0, text).result, CrcRead::kReadError);
   EXPECT_STREQ(text, "CRCERROR");
-  EXPECT_NE(Messages().find(path), std::string::npos);
+  EXPECT_NE(t_.Messages().find(path), std::string::npos);
   EXPECT_EQ(fs_.closes, 1);
 }
 
 TEST_F(FileCrcTest, FallbackOpenAppliesTheOffset) {
   std::string path = MakeFile(70000);
-  fs_.failPrimaryOpen = true;
+  fs_.failOpenForReading.insert(path);
   char text[kCrcTextSize];
   const uint32_t value = CrcOf(path, 512, text);
   EXPECT_EQ(fs_.fallbackOpens, 1);
@@ -247,7 +181,7 @@ TEST_F(FileCrcTest, FallbackOpenAppliesTheOffset) {
 
 TEST_F(FileCrcTest, InterruptBetweenChunksEndsTheRunAndClosesTheFile) {
   std::string path = MakeFile(kCrcReadChunk + 200000);
-  sys_.interrupted = true;
+  t_.sys.interrupted = true;
   char text[kCrcTextSize];
   try {
     FileCrc(run_, path, 0, text);

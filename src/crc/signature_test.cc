@@ -7,11 +7,11 @@
 #include <string>
 
 #include "crc/file_crc.h"
-#include "listing/test_run.h"
 #include "platform/file_system.h"
 #include "run/run.h"
 #include "testing/bitwise_crc.h"
 #include "testing/memory_file_system.h"
+#include "testing/test_run.h"
 
 namespace korven {
 namespace {

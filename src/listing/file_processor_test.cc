@@ -6,24 +6,17 @@
 #include <functional>
 #include <vector>
 
-#include "listing/test_run.h"
 #include "platform/file_system.h"
 #include "run/run.h"
-#include "testing/fake_system.h"
 #include "testing/memory_file_system.h"
+#include "testing/test_run.h"
+#include "text/text.h"
 
 namespace korven {
 namespace {
 
 uint64_t FileTimeOf(int year, int month, int day, int hour, int minute, int second) {
   return EpochToFileTime(UtcSeconds(year, month, day, hour, minute, second));
-}
-
-std::string Upper(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
 }
 
 std::string Padded(const std::string& text, size_t width) {
@@ -48,7 +41,7 @@ struct Fixture {
     entry.times.access = FileTimeOf(2008, 3, 7, 4, 0, 0);
     entry.times.creation = FileTimeOf(2001, 1, 1, 12, 0, 1);
   }
-  std::string UpperPath() const { return Upper(dir + entry.name); }
+  std::string UpperPath() const { return UpperAscii(dir + entry.name); }
   // Makes a file as `file` and `contents` say.
   void Add(const FindEntry& file, const std::string& contents) {
     const std::string path = dir + file.name;
@@ -173,14 +166,14 @@ TEST(FileProcessor, NameLongerThanTheFieldIsCutToExactlyItsWidth) {
   Fixture f;
   f.entry.name = std::string(50, 'n') + ".txt";
   const std::string record = f.Process();
-  EXPECT_EQ(record.substr(0, 36), Padded("/.../" + Upper(f.entry.name), 0).substr(0, 35) + " ");
+  EXPECT_EQ(record.substr(0, 36), Padded("/.../" + UpperAscii(f.entry.name), 0).substr(0, 35) + " ");
   EXPECT_EQ(record.substr(36, 9), "CBF43926 ");
 }
 
 TEST(FileProcessor, ControlCharactersInANameShowAsQuestionMarks) {
   Fixture f;
   f.entry.name = "a\nb.txt";
-  EXPECT_EQ(f.Process(), Padded(Upper(f.dir) + "A?B.TXT", 35) + " CBF43926           9 03/06/2008 22:30w EST \n");
+  EXPECT_EQ(f.Process(), Padded(UpperAscii(f.dir) + "A?B.TXT", 35) + " CBF43926           9 03/06/2008 22:30w EST \n");
 }
 
 TEST(FileProcessor, SizeFilterBoundsAreInclusive) {
@@ -392,13 +385,11 @@ TEST(FileProcessor, FailedResetIsReportedOnTheMessageStreamAndInTheAccountingFil
   Fixture f;
   f.t.run.settings.resetTimes = 1;
   f.fs.failSetTimes = {"/d/a.txt"};
-  FILE* accounting = tmpfile();
-  f.t.run.accounting = accounting;
+  f.t.run.accounting = tmpfile();  // closed with the run
   f.Process();
   const std::string message = "\nCan't reset filetime for /d/a.txt\n";
   EXPECT_EQ(f.t.Messages(), message);
-  EXPECT_EQ(ReadAll(accounting), message);
-  fclose(accounting);
+  EXPECT_EQ(ReadAll(f.t.run.accounting), message);
 }
 
 TEST(FileProcessor, NoChangeActsThroughASymbolicLink) {
@@ -509,40 +500,26 @@ TEST(FileProcessor, EraseCutsTheSignature) {
   EXPECT_EQ(f.t.run.counters.failedChanges, 0);
 }
 
-// Finds nothing by its exact name, as Win32 does for a name whose bytes the
-// code page can't carry, and answers the '?' search from a fixed list.
-class NoExactNames : public MemoryFileSystem {
- public:
-  std::vector<FindEntry> entries;
-  std::string patternAsked;
-  bool LookUp(const std::string&, FindEntry*) override { return false; }
-  bool FindFiles(const std::string&, const std::string& pattern, FindDetail, std::vector<FindEntry>* found) override {
-    patternAsked = pattern;
-    *found = entries;
-    return !entries.empty();
-  }
-};
-
 TEST(FileProcessor, NameWithBytesAboveAsciiIsFoundThroughTheQuestionMarkPattern) {
-  NoExactNames fs;
+  // The exact name neither opens nor finds anything, as on Win32 for a name
+  // whose bytes the code page can't carry.
+  MemoryFileSystem fs;
   TestRun t(fs);
+  const std::string dir = "/d/";
   const std::string name = "caf\xe9.txt";
-  fs.failOpenForReading = {"/d/" + name};
-  fs.failOpenFallback = {"/d/" + name};
-  FindEntry other;
-  other.name = "cafe.txt";  // differs in an ASCII byte: another file
-  FindEntry right;
-  right.name = name;
-  right.size = 9;
-  fs.entries = {other, right};
+  fs.AddFile(dir + "cafe.txt", "other");  // differs in an ASCII byte: another file
+  fs.AddFile(dir + name, "123456789");
+  fs.failLookUp.insert(dir + name);
+  fs.failOpenForReading.insert(dir + name);
+  fs.failOpenFallback.insert(dir + name);
 
-  ProcessFile(t.run, "/d/", name);
-  EXPECT_EQ(fs.patternAsked, "caf?.txt");
+  ProcessFile(t.run, dir, name);
+  EXPECT_EQ(fs.searchPatterns(), std::vector<std::string>{"caf?.txt"});
   const std::string listing = t.Listing();
-  EXPECT_EQ(listing.substr(0, 57), Padded("/D/CAF\xe9.TXT", 35) + " CRCERROR           9 ");
+  EXPECT_EQ(listing.substr(0, 45), Padded("/D/CAF\xe9.TXT", 35) + " CRCERROR ");
 
-  fs.entries = {other};
-  ProcessFile(t.run, "/d/", name);
+  fs.RemoveFile(dir + name);
+  ProcessFile(t.run, dir, name);
   EXPECT_EQ(t.Listing(), listing);  // skipped silently
   EXPECT_EQ(t.run.counters.listedFiles, 1);
 }

@@ -4,11 +4,11 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "platform/posix/posix_file_system.h"
 #include "platform/system.h"
+#include "testing/temp_dir.h"
 
 namespace korven {
 namespace {
@@ -24,13 +24,8 @@ size_t OpenDescriptors() {
 
 class PosixFileIoTest : public testing::Test {
  protected:
-  void SetUp() override {
-    path_ = (std::filesystem::temp_directory_path() / ("korven_file_io_" + std::to_string(getpid()))).string();
-    std::ofstream(path_) << "contents";
-  }
-  void TearDown() override { std::filesystem::remove(path_); }
-
-  std::string path_;
+  TempDir dir_;
+  const std::string path_ = dir_.Write("file", "contents");
   PosixFileSystem fs_;
 };
 
@@ -57,9 +52,7 @@ TEST_F(PosixFileIoTest, FileOpenedForUpdateIsClosedAtOnce) {
   ASSERT_NE(fcntl(fd, F_GETFD), -1);
   fs_.Close(handle);
   EXPECT_EQ(fcntl(fd, F_GETFD), -1);
-  std::string text;
-  std::getline(std::ifstream(path_), text);
-  EXPECT_EQ(text, "contents!");
+  EXPECT_EQ(ReadFileText(path_), "contents!");
 }
 
 TEST_F(PosixFileIoTest, OpenFileDescribesItself) {
@@ -95,7 +88,6 @@ TEST_F(PosixFileIoTest, NothingIsChangedThroughASymbolicLink) {
   ASSERT_EQ(stat(path_.c_str(), &st), 0);
   EXPECT_EQ(st.st_mtime, 1000000000);
   EXPECT_EQ(st.st_mode & 0777, 0644u);
-  unlink(link.c_str());
 }
 
 }  // namespace
