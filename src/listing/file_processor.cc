@@ -143,7 +143,7 @@ void ProcessFile(Run& run, const std::string& dir, const std::string& name) {
 
   WriteNameField(run, s.nameOnly && !s.recurse ? file.name : displayName);
   if (s.pathNameOnly) {
-    fputc('\n', run.listing);
+    EndPathNameRecord(run);
     return;
   }
   WriteCrcField(run, found.crcText);
@@ -161,6 +161,7 @@ void ProcessFile(Run& run, const std::string& dir, const std::string& name) {
   WriteSizeField(run, size);
   WriteTimeFields(run, times);
   WriteDosNameField(run, file.shortName.empty() ? file.name : file.shortName);
+  WriteLongNameFields(run, file.name);
   EndRecord(run);
 
   if (s.showStreams) ListFileStreams(run, fullPath, file.name);

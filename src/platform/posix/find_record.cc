@@ -2,15 +2,14 @@
 
 #include <sys/sysmacros.h>
 
-#include "platform/system.h"
+#include "platform/posix/posix_time.h"
 
 namespace korven {
 
 namespace {
 
-uint64_t ToFileTime(const struct statx_timestamp& t) {
-  if (t.tv_sec < -static_cast<int64_t>(kFileTimeEpochOffsetSeconds)) return 0;
-  return EpochToFileTime(t.tv_sec) + t.tv_nsec / 100;
+uint64_t ToFileTime(const struct statx_timestamp& t, uint8_t* subTick) {
+  return FileTimeOf(t.tv_sec, t.tv_nsec, subTick);
 }
 
 }  // namespace
@@ -26,9 +25,12 @@ bool FillEntry(const struct statx& st, FindEntry* entry) {
   if ((st.stx_mode & S_IWUSR) == 0) entry->attributes |= kAttrReadOnly;
   if (entry->name.size() > 0 && entry->name.front() == '.') entry->attributes |= kAttrHidden;
   entry->size = entry->IsDirectory() ? 0 : st.stx_size;
-  entry->times.write = ToFileTime(st.stx_mtime);
-  entry->times.access = ToFileTime(st.stx_atime);
-  entry->times.creation = (st.stx_mask & STATX_BTIME) != 0 ? ToFileTime(st.stx_btime) : 0;
+  FileTimes& times = entry->times;
+  times.write = ToFileTime(st.stx_mtime, &times.writeSubTick);
+  times.access = ToFileTime(st.stx_atime, &times.accessSubTick);
+  times.creation = 0;
+  times.creationSubTick = 0;
+  if ((st.stx_mask & STATX_BTIME) != 0) times.creation = ToFileTime(st.stx_btime, &times.creationSubTick);
   entry->id.volume = makedev(st.stx_dev_major, st.stx_dev_minor);
   entry->id.index = st.stx_ino;
   return true;
