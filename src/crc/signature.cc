@@ -8,6 +8,7 @@
 #include "crc/file_crc.h"
 #include "platform/file_system.h"
 #include "run/run.h"
+#include "run/terminate.h"
 
 namespace korven {
 
@@ -41,13 +42,14 @@ struct Scan {
 // Reads the open file from its start to its end; false on a read error. The
 // last 8 bytes read so far are held back at the front of the buffer, so that
 // they stay out of the CRC until more bytes come, and are the signature at
-// the end.
+// the end. An interrupt ends the run between reads, before anything is written.
 bool ScanFile(Run& run, FileHandle file, Scan* scan) {
   unsigned char* buffer = RunReadChunk(run);
   uint32_t reg = kCrcInitialRegister;
   size_t held = 0;
   int64_t got;
   while ((got = run.fs.Read(file, buffer + held, kCrcReadChunk - kSignatureSize)) > 0) {
+    CheckInterrupt(run);
     scan->length += static_cast<uint64_t>(got);
     size_t total = held + static_cast<size_t>(got);
     if (total > kSignatureSize) {

@@ -9,6 +9,7 @@
 #include "crc/file_crc.h"
 #include "platform/file_system.h"
 #include "run/run.h"
+#include "run/terminate.h"
 #include "testing/bitwise_crc.h"
 #include "testing/memory_file_system.h"
 #include "testing/test_run.h"
@@ -182,6 +183,14 @@ TEST_F(SignatureTest, OnlyTheFileListedIsChanged) {
             "\n/d/a.exe is a symbolic link: left as it is\n"
             "\n/d/a.exe is no longer the file listed: left as it is\n"
             "\n/d/a.exe is no longer the file listed: left as it is\n");
+  EXPECT_EQ(fs_.openFiles(), 0);
+}
+
+TEST_F(SignatureTest, InterruptWhileTheFileIsReadLeavesItAsItWas) {
+  FindEntry file = Listed("123456789");
+  t_.sys.interrupted = true;
+  EXPECT_THROW(AppendSignature(run_, kPath, file), RunEnded);
+  EXPECT_EQ(fs_.Content(kPath), "123456789");
   EXPECT_EQ(fs_.openFiles(), 0);
 }
 
