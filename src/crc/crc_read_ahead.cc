@@ -67,7 +67,6 @@ void CrcReadAhead::Begin(const std::string& dir, const std::vector<const FindEnt
     jobs_.reset(new Job[files.size()]);
     for (size_t i = 0; i < files.size(); ++i) {
       jobs_[i].path.assign(dir).append(files[i]->name);
-      jobs_[i].expectedSize = files[i]->size;
     }
     jobCount_ = files.size();
     nextJob_.store(0);
@@ -97,10 +96,9 @@ bool CrcReadAhead::Take(const std::string& path, int64_t startOffset, CrcOutcome
     cursor_ = i + 1;
     int expected = kWaiting;
     if (job.state.compare_exchange_strong(expected, kTaken)) return false;
-    // Rather than wait for the helper reading this file, read one further on;
-    // only a small one, as this file's record waits until it is read.
+    // Rather than wait for the helper reading this file, read one further on.
     while (job.state.load() == kReading) {
-      if (!ReadNextJob(listingChunk_, kCrcReadChunk)) WaitUntilRead(job);
+      if (!ReadNextJob(listingChunk_)) WaitUntilRead(job);
     }
     *outcome = job.outcome;
     return true;
@@ -115,19 +113,13 @@ void CrcReadAhead::WaitUntilRead(Job& job) {
   jobRead_.wait(lock, [&job] { return job.state.load() != kReading; });
 }
 
-bool CrcReadAhead::ReadNextJob(unsigned char* chunk, uint64_t largestFile) {
-  for (size_t i = nextJob_.load(); i < jobCount_;) {
-    // A bigger file is left to a helper, and so is everything after it.
-    if (jobs_[i].expectedSize > largestFile) return false;
-    if (!nextJob_.compare_exchange_weak(i, i + 1)) continue;
+bool CrcReadAhead::ReadNextJob(unsigned char* chunk) {
+  for (size_t i = nextJob_.fetch_add(1); i < jobCount_; i = nextJob_.fetch_add(1)) {
     Job& job = jobs_[i];
     int expected = kWaiting;
-    if (!job.state.compare_exchange_strong(expected, kReading)) {
-      i = nextJob_.load();
-      continue;
-    }
+    if (!job.state.compare_exchange_strong(expected, kReading)) continue;
     auto keepReading = [this] { return !stopping_.load(std::memory_order_relaxed) && !RunEndPending(run_); };
-    job.outcome = ReadFileCrc(run_.fs, job.path, startOffset_, job.expectedSize, chunk, keepReading);
+    job.outcome = ReadFileCrc(run_.fs, job.path, startOffset_, chunk, keepReading);
     {
       std::lock_guard<std::mutex> lock(mutex_);
       job.state.store(kDone);
@@ -147,7 +139,7 @@ void CrcReadAhead::Help(unsigned char* chunk) {
     seen = batch_;
     ++busyHelpers_;
     lock.unlock();
-    while (ReadNextJob(chunk, UINT64_MAX)) {
+    while (ReadNextJob(chunk)) {
     }
     lock.lock();
     if (--busyHelpers_ == 0) helpersIdle_.notify_all();

@@ -60,15 +60,13 @@ class CrcReadAhead {
   enum State : int { kWaiting, kReading, kDone, kTaken };
   struct Job {
     std::string path;
-    uint64_t expectedSize = 0;
     std::atomic<int> state{kWaiting};
     CrcOutcome outcome;
   };
 
   // Claims the next file no one has started and reads it through `chunk`;
-  // false when none is left, or when the next is expected to be bigger than
-  // `largestFile` bytes.
-  bool ReadNextJob(unsigned char* chunk, uint64_t largestFile);
+  // false when none is left.
+  bool ReadNextJob(unsigned char* chunk);
   // Waits until the helper reading `job` has its outcome.
   void WaitUntilRead(Job& job);
   // A helper thread's life: batches as they come, until shutdown.

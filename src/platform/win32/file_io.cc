@@ -85,6 +85,19 @@ void Win32FileSystem::Close(FileHandle handle) {
   }
 }
 
+bool Win32FileSystem::Describe(FileHandle handle, FindEntry* entry) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(AsHandle(handle), &info)) return false;
+  entry->attributes = info.dwFileAttributes | (entry->attributes & kAttrReparsePoint);
+  entry->size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  entry->times.creation = FromFileTime(info.ftCreationTime);
+  entry->times.access = FromFileTime(info.ftLastAccessTime);
+  entry->times.write = FromFileTime(info.ftLastWriteTime);
+  entry->id.volume = info.dwVolumeSerialNumber;
+  entry->id.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  return true;
+}
+
 bool Win32FileSystem::GetAttributes(const std::string& path, uint32_t* attributes) {
   DWORD found = GetFileAttributesW(SystemPath(path).c_str());
   if (found == INVALID_FILE_ATTRIBUTES) return false;
@@ -110,10 +123,12 @@ bool Win32FileSystem::TimesByHandle(const std::string& path, FileTimes* times) {
   return true;
 }
 
-// A time of 0 leaves that time as it is.
+// A time of 0 leaves that time as it is. A symbolic link gets the times
+// itself: the file it points to is not changed through it.
 bool Win32FileSystem::SetTimes(const std::string& path, const FileTimes& times) {
   HANDLE handle = CreateFileW(SystemPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN,
+                              nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT,
                               nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   FILETIME creation = ToFileTime(times.creation);
@@ -155,8 +170,8 @@ bool Win32FileSystem::DiskFree(const std::string& path, uint64_t* freeBytes) {
 // Asked of an open handle: a device name (CON, NUL) or a pipe opens as no
 // disk file, which the attributes alone would not tell.
 PathKind Win32FileSystem::KindOf(const std::string& path) {
-  HANDLE handle = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE handle = CreateFileW(SystemPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return PathKind::kNone;
   PathKind kind = PathKind::kOther;
   BY_HANDLE_FILE_INFORMATION info;

@@ -24,7 +24,7 @@ FindEntry ToFindEntry(const WIN32_FIND_DATAW& data, std::string name) {
 }  // namespace
 
 // The platform matches the wildcard and orders the entries itself.
-bool Win32FileSystem::FindFiles(const std::string& dir, const std::string& pattern,
+bool Win32FileSystem::FindFiles(const std::string& dir, const std::string& pattern, FindDetail,
                                 std::vector<FindEntry>* found) {
   found->clear();
   std::wstring wideDir;

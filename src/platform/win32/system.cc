@@ -26,12 +26,18 @@ void OnInterrupt(int signalNumber) {
 
 class Win32System : public StandardSystem {
  public:
-  // Both paths are asked in the wide form: an ANSI form could name a
-  // lookalike of another directory.
+  // Whole, however long: a name cut short would be another file's. Both
+  // paths are asked in the wide form: an ANSI form could name a lookalike of
+  // another directory.
   std::string ModuleFileName() override {
-    wchar_t name[MAX_PATH + 1] = L"";
-    DWORD length = GetModuleFileNameW(nullptr, name, MAX_PATH);
-    return AnsiPathFrom(std::wstring(name, length));
+    std::wstring name(MAX_PATH + 1, L'\0');
+    DWORD length = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+    while (length == name.size() && name.size() < 32768) {
+      name.resize(name.size() * 2);
+      length = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+    }
+    name.resize(length);
+    return AnsiPathFrom(name);
   }
 
   std::string CurrentDirectory() override {
