@@ -57,6 +57,11 @@ class FileSystem {
   // sees the disk as it is now.
   virtual void ForgetDirectories() {}
 
+  // The names of every entry of directory `dir` (ending in the separator),
+  // "." and ".." left out, in no set order: also those that FindFiles does
+  // not hand out, such as a link to a directory. False when `dir` can't be read.
+  virtual bool ListNames(const std::string& dir, std::vector<std::string>* names);
+
   // The find record of one object named by its full path.
   virtual bool LookUp(const std::string& path, FindEntry* entry) = 0;
 

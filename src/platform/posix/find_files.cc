@@ -158,6 +158,19 @@ int PosixFileSystem::DirectoryOf(const std::string& path, const char** name) con
   return AT_FDCWD;
 }
 
+// Names only: no entry is looked at, so links to directories are among them.
+bool PosixFileSystem::ListNames(const std::string& dir, std::vector<std::string>* names) {
+  names->clear();
+  DIR* stream = opendir(dir.c_str());
+  if (stream == nullptr) return false;
+  while (const struct dirent* d = readdir(stream)) {
+    std::string name = d->d_name;
+    if (name != "." && name != "..") names->push_back(std::move(name));
+  }
+  closedir(stream);
+  return true;
+}
+
 bool PosixFileSystem::LookUp(const std::string& path, FindEntry* entry) {
   struct statx st;
   if (statx(AT_FDCWD, path.c_str(), AT_NO_AUTOMOUNT, kStatxWanted, &st) != 0) return false;

@@ -21,6 +21,7 @@ class PosixFileSystem : public FileSystem {
   bool FindFiles(const std::string& dir, const std::string& pattern,
                  std::vector<FindEntry>* found) override;
   bool LookUp(const std::string& path, FindEntry* entry) override;
+  bool ListNames(const std::string& dir, std::vector<std::string>* names) override;
   void ForgetDirectories() override;
   ~PosixFileSystem() override { ForgetDirectories(); }
 

@@ -1,5 +1,6 @@
 // The POSIX process side of the seam.
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
@@ -102,6 +103,12 @@ class PosixSystem : public StandardSystem {
     struct timespec delay = {milliseconds / 1000, (milliseconds % 1000) * 1000000L};
     while (nanosleep(&delay, &delay) != 0) {
     }
+  }
+
+  int ErrorTerminalColumns() override {
+    struct winsize size = {};
+    if (isatty(STDERR_FILENO) == 0) return 0;
+    return ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
   }
 
   void SetFileApisToAnsi() override {}
