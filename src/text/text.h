@@ -16,6 +16,16 @@ inline std::string UpperAscii(std::string text) {
   return text;
 }
 
+// A byte that a printed name shows as '?', so that its line stays one line.
+constexpr bool IsControlCharacter(char c) {
+  const unsigned char u = static_cast<unsigned char>(c);
+  return u < 0x20 || u == 0x7F;
+}
+// Replaces each control character of `text` by '?'.
+void ShowControls(std::string& text);
+// `text` as ShowControls leaves it.
+std::string Shown(std::string text);
+
 // Equal but for the case of ASCII letters.
 bool EqualsIgnoreCase(const std::string& a, const std::string& b);
 
@@ -26,6 +36,8 @@ std::string TrimNewlines(const std::string& text);
 
 // printf into a std::string.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// printf at the end of `out`; returns the characters added.
+int AppendFormat(std::string* out, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 }  // namespace korven
 
