@@ -5,10 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "check/check_listings.h"
+#include "check/compare_listings.h"
 #include "config/defaults.h"
 #include "config/option_parser.h"
 #include "crc/crc_read_ahead.h"
 #include "listing/record_layout.h"
+#include "listing/sfv_record.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
 #include "platform/system.h"
@@ -68,12 +71,20 @@ namespace {
   EchoCommandLine(run, argc, args.data());
   OpenListingOutput(run);
   WriteAccountingHeader(run);
+  if (run.settings.mode == RunMode::kCheck) CheckListings(run);
+  if (run.settings.mode == RunMode::kCompare) CompareListingFiles(run);
 
   if (run.values.searchPaths.empty()) {
-    run.values.searchPaths.push_back(run.sys.CurrentDirectory().substr(0, kMaxCurrentDirectory));
+    // An SFV file names its files relative to where it lies.
+    run.values.searchPaths.push_back(run.settings.sfvOutput ? "."
+                                                            : run.sys.CurrentDirectory().substr(0, kMaxCurrentDirectory));
   }
   const std::string firstPath = run.values.searchPaths.front();
-  WriteHeader(run, firstPath);
+  if (run.settings.sfvOutput) {
+    WriteSfvHeader(run);
+  } else {
+    WriteHeader(run, firstPath);
+  }
   run.volumeType = ProbeVolume(run, firstPath);
 
   if (run.listingIsFile && !run.settings.immediate) {

@@ -10,6 +10,7 @@
 #include "listing/name_fitting.h"
 #include "listing/progress.h"
 #include "listing/record_layout.h"
+#include "listing/sfv_record.h"
 #include "platform/file_system.h"
 #include "run/run.h"
 #include "streams/file_streams.h"
@@ -83,12 +84,16 @@ void ProcessFile(Run& run, const std::string& dir, const FindEntry& found) {
 
   const RunSettings& s = run.settings;
   fullPath.assign(dir).append(found.name);
-  displayName.assign(fullPath);
-  for (char& c : displayName) c = UpperAscii(c);
-
   const int64_t size = static_cast<int64_t>(found.size);
   if (s.dateFilterOn && !PassesDateFilter(run, found.times)) return;
   if (!PassesSizeFilter(run, size)) return;
+  if (s.sfvOutput) {
+    ListSfvFile(run, fullPath, found);
+    return;
+  }
+
+  displayName.assign(fullPath);
+  for (char& c : displayName) c = UpperAscii(c);
   TimeBlock times;
   ConvertTimes(run, found.times, &times, s.zuluTime != 0);
 
