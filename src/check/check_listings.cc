@@ -43,16 +43,16 @@ struct ListingToCheck {
 struct Pending {
   const ListedFile* listed = nullptr;
   std::optional<CheckOutcome> outcome;
-  std::string path;  // the file, with a CRC-32 to compute
-  FindEntry found;   // as looked up before it is read
+  std::string path;              // the file, with a CRC-32 to compute
+  bool spelledAsListed = false;  // an SFV name taken as it stands, not yet looked for
+  FindEntry toRead;              // what the read-ahead is given
+  bool read = false;             // the CRC-32 was computed
+  uint32_t crc = 0;
 };
 
-// Consecutive entries whose files lie in one directory, read ahead together.
-struct Batch {
-  std::string dir;
-  std::vector<Pending> entries;
-  size_t toRead = 0;
-};
+// Consecutive entries are read ahead together in batches of this many:
+// enough that the read-ahead seldom waits for its helpers at a batch's end.
+constexpr size_t kBatchEntries = 1024;
 
 struct CheckState {
   NameCache names;
@@ -101,68 +101,81 @@ size_t StreamColon(const std::string& name) {
   return colon == 0 ? std::string::npos : colon;
 }
 
-// Finds the file of a listed name and looks it up: an SFV name in its own
-// case first, then, as a record's upper-cased name always is, without regard
-// to case. A file found but gone by the look-up is missing.
-Resolution Locate(Run& run, CheckState& state, const ListingToCheck& one, const std::string& name,
-                  std::string* path, FindEntry* found) {
-  if (one.listing.form == ListingForm::kSfv) {
-    std::string exact = RootLength(name) > 0 ? name : one.base + name;
-    if (run.fs.LookUp(exact, found)) {
-      *path = std::move(exact);
-      return Resolution::kFound;
-    }
-  }
-  Resolution resolution = ResolveName(run.fs, &state.names, one.base, name, path);
-  if (resolution == Resolution::kFound && !run.fs.LookUp(*path, found)) return Resolution::kMissing;
-  return resolution;
-}
-
-CheckOutcome Unresolved(Resolution resolution, const std::string& name) {
+// A name that names no file: the stream of a file, a name shortened to fit
+// its field, or a file that is not there.
+CheckOutcome Unlocated(Run& run, CheckState& state, const ListingToCheck& one, const std::string& name,
+                       Resolution resolution) {
   if (resolution == Resolution::kAmbiguous) return CheckOutcome::kAmbiguous;
+  const size_t colon = StreamColon(name);
+  std::string object;
+  if (colon != std::string::npos &&
+      ResolveName(run.fs, &state.names, one.base, name.substr(0, colon), &object) == Resolution::kFound) {
+    ++state.uncheckable.streams;
+    return CheckOutcome::kUncheckable;
+  }
   return IsShortened(name) ? CheckOutcome::kShortened : CheckOutcome::kMissing;
 }
 
-// Finds and looks up the entry's file; decides what needs no reading.
-// False for the listing file itself, which was written while it was listed.
+bool IsListingItself(const CheckState& state, const ListingToCheck& one, const std::string& path) {
+  return SamePath(path.substr(NameStart(path)), one.self.substr(NameStart(one.self))) &&
+         SamePath(AbsolutePath(state.currentDirectory, path), one.self);
+}
+
+// Finds the entry's file and decides what needs no reading. A record's
+// upper-cased name is matched without regard to case; an SFV name is first
+// taken as spelled, and only looked for when that can't be read. False for
+// the listing file itself, which was written while it was listed.
 bool Prepare(Run& run, CheckState& state, const ListingToCheck& one, const ListedFile& listed, Pending* entry) {
   entry->listed = &listed;
   const std::string& name = listed.name;
-  Resolution resolution = Locate(run, state, one, name, &entry->path, &entry->found);
-  if (resolution != Resolution::kFound) {
-    const size_t colon = StreamColon(name);
-    std::string object;
-    FindEntry objectFound;
-    if (colon != std::string::npos &&
-        Locate(run, state, one, name.substr(0, colon), &object, &objectFound) == Resolution::kFound) {
-      ++state.uncheckable.streams;
-      entry->outcome = CheckOutcome::kUncheckable;
-    } else {
-      entry->outcome = Unresolved(resolution, name);
+  if (one.listing.form == ListingForm::kSfv) {
+    entry->path = RootLength(name) > 0 ? name : one.base + name;
+    entry->spelledAsListed = true;
+  } else {
+    Resolution resolution = ResolveName(run.fs, &state.names, one.base, name, &entry->path);
+    if (resolution != Resolution::kFound) {
+      entry->outcome = Unlocated(run, state, one, name, resolution);
+      return true;
     }
-    return true;
   }
-  if (SamePath(AbsolutePath(state.currentDirectory, entry->path), one.self)) return false;
-  entry->found.name = entry->path.substr(NameStart(entry->path));
-  if (entry->found.IsDirectory()) {
-    entry->outcome = CheckOutcome::kUnreadable;
-  } else if (listed.crcKind == ListedCrc::kError) {
+  if (IsListingItself(state, one, entry->path)) return false;
+  if (listed.crcKind == ListedCrc::kError) {
     ++state.uncheckable.crcError;
     entry->outcome = CheckOutcome::kUncheckable;
   } else if (listed.crcKind == ListedCrc::kNone) {
     ++state.uncheckable.withoutCrc;
     entry->outcome = CheckOutcome::kUncheckable;
   }
+  // The read-ahead reads a batch's files by name from an empty directory.
+  entry->toRead.name = entry->path;
+  entry->toRead.size = kCrcSizeUnknown;
   return true;
 }
 
-CheckOutcome Verify(Run& run, const Pending& entry) {
+void ReadCrc(Run& run, Pending* entry) {
   char text[kCrcTextSize];
-  uint32_t crc = 0;
-  FileCrc(run, entry.path, &crc, text, run.values.displacement, entry.found.size);
-  if (strcmp(text, "CRCERROR") == 0) return CheckOutcome::kUnreadable;
-  if (crc == entry.listed->crc) return CheckOutcome::kOk;
-  return WrittenSinceListed(run, *entry.listed, entry.found) ? CheckOutcome::kChanged : CheckOutcome::kFailed;
+  FileCrc(run, entry->path, &entry->crc, text, run.values.displacement);
+  entry->read = strcmp(text, "CRCERROR") != 0;
+}
+
+// What the entry's CRC-32 came to. The file is looked up only when it
+// doesn't match: its size and time tell a change from corruption, and a
+// file that could not be read may be missing, or an SFV name may be spelled
+// in another case.
+CheckOutcome Judge(Run& run, CheckState& state, const ListingToCheck& one, Pending* entry) {
+  FindEntry now;
+  if (entry->read) {
+    if (entry->crc == entry->listed->crc) return CheckOutcome::kOk;
+    if (!run.fs.LookUp(entry->path, &now)) return CheckOutcome::kChanged;
+    return WrittenSinceListed(run, *entry->listed, now) ? CheckOutcome::kChanged : CheckOutcome::kFailed;
+  }
+  if (run.fs.LookUp(entry->path, &now)) return CheckOutcome::kUnreadable;
+  if (!entry->spelledAsListed) return CheckOutcome::kMissing;
+  entry->spelledAsListed = false;
+  Resolution resolution = ResolveName(run.fs, &state.names, one.base, entry->listed->name, &entry->path);
+  if (resolution != Resolution::kFound) return Unlocated(run, state, one, entry->listed->name, resolution);
+  ReadCrc(run, entry);
+  return Judge(run, state, one, entry);
 }
 
 void Report(Run& run, CheckState& state, const ListedFile& listed, CheckOutcome outcome) {
@@ -174,19 +187,25 @@ void Report(Run& run, CheckState& state, const ListedFile& listed, CheckOutcome 
   fprintf(run.listing, "%s: %s\n", Shown(listed.name).c_str(), OutcomeWord(outcome));
 }
 
-void CheckBatch(Run& run, CheckState& state, Batch* batch) {
-  std::vector<const FindEntry*> toRead;
-  for (const Pending& entry : batch->entries) {
-    if (!entry.outcome) toRead.push_back(&entry.found);
+// Reads the batch's files with the read-ahead, then, with no file being
+// read, looks up what needs it and reports every entry in order.
+void CheckBatch(Run& run, CheckState& state, const ListingToCheck& one, std::vector<Pending>* batch) {
+  {
+    std::vector<const FindEntry*> toRead;
+    for (const Pending& entry : *batch) {
+      if (!entry.outcome) toRead.push_back(&entry.toRead);
+    }
+    CrcReadAheadBatch readAhead(run, "", toRead);
+    for (Pending& entry : *batch) {
+      CheckInterrupt(run);
+      ShowCheckProgress(run, &state.progress, ++state.done, entry.listed->name);
+      if (!entry.outcome) ReadCrc(run, &entry);
+    }
   }
-  CrcReadAheadBatch readAhead(run, batch->dir, toRead);
-  for (const Pending& entry : batch->entries) {
-    CheckInterrupt(run);
-    ShowCheckProgress(run, &state.progress, ++state.done, entry.listed->name);
-    Report(run, state, *entry.listed, entry.outcome ? *entry.outcome : Verify(run, entry));
+  for (Pending& entry : *batch) {
+    Report(run, state, *entry.listed, entry.outcome ? *entry.outcome : Judge(run, state, one, &entry));
   }
-  batch->entries.clear();
-  batch->toRead = 0;
+  batch->clear();
 }
 
 void CheckListing(Run& run, CheckState& state, const ListingToCheck& one) {
@@ -195,9 +214,9 @@ void CheckListing(Run& run, CheckState& state, const ListingToCheck& one) {
     ++run.counters.failedChecks;
     return;
   }
-  // No directory is read while a batch is read ahead: each entry is found
-  // before the batch before it is checked.
-  Batch batch;
+  // No directory is read while a batch is read ahead: a batch's names are
+  // all found before its files are read.
+  std::vector<Pending> batch;
   for (const ListedFile& listed : one.listing.files) {
     CheckInterrupt(run);
     Pending entry;
@@ -205,15 +224,10 @@ void CheckListing(Run& run, CheckState& state, const ListingToCheck& one) {
       ++state.done;
       continue;
     }
-    if (!entry.outcome) {
-      std::string dir = entry.path.substr(0, NameStart(entry.path));
-      if (batch.toRead > 0 && dir != batch.dir) CheckBatch(run, state, &batch);
-      batch.dir = std::move(dir);
-      ++batch.toRead;
-    }
-    batch.entries.push_back(std::move(entry));
+    batch.push_back(std::move(entry));
+    if (batch.size() == kBatchEntries) CheckBatch(run, state, one, &batch);
   }
-  CheckBatch(run, state, &batch);
+  CheckBatch(run, state, one, &batch);
 }
 
 void WriteNotes(Run& run, const Uncheckable& uncheckable) {

@@ -236,13 +236,16 @@ std::string NotARecord(const Line& line) {
                 Shown(std::string(line.text)).c_str());
 }
 
+bool IsAlphanumeric(char c) { return IsDigit(c) || (UpperAscii(c) >= 'A' && UpperAscii(c) <= 'Z'); }
+
 // Records of a listing made with -N: the name field and its delimiter. All
-// end in the same delimiter; with a blank one, all are equally long.
+// end in the same delimiter, which is no letter or digit (so that a line of
+// text is not taken for one); with a blank one, all are equally long.
 bool ParsePathNameOnly(const std::vector<Line>& records, std::vector<ListedFile>* files, std::string* error) {
   const std::string_view first = records.front().text;
   for (const Line& record : records) {
     const std::string_view name = TrimRight(record.text.substr(0, record.text.size() - 1), " ");
-    if (record.text.back() != first.back() || name.empty() ||
+    if (record.text.back() != first.back() || IsAlphanumeric(first.back()) || name.empty() ||
         (first.back() == ' ' && record.text.size() != first.size())) {
       *error = NotARecord(record);
       return false;

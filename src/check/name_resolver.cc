@@ -23,6 +23,21 @@ const NameCache::NamesByKey& NamesOf(FileSystem& fs, NameCache* cache, const std
   return at->second;
 }
 
+// Of names that differ only in case, the one that is a directory (or, for
+// the name's last component, the one that is not); null when that is not
+// exactly one.
+const std::string* OnlyOfKind(FileSystem& fs, const std::string& dir, const std::vector<std::string>& names,
+                              bool directory) {
+  const std::string* only = nullptr;
+  for (const std::string& name : names) {
+    FindEntry entry;
+    if (!fs.LookUp(dir + name, &entry) || entry.IsDirectory() != directory) continue;
+    if (only != nullptr) return nullptr;
+    only = &name;
+  }
+  return only;
+}
+
 }  // namespace
 
 Resolution ResolveName(FileSystem& fs, NameCache* cache, const std::string& base, std::string_view name,
@@ -43,12 +58,15 @@ Resolution ResolveName(FileSystem& fs, NameCache* cache, const std::string& base
       resolved += component;
       continue;
     }
-    const std::string dir = resolved;
-    const NameCache::NamesByKey& names = NamesOf(fs, cache, dir);
+    const NameCache::NamesByKey& names = NamesOf(fs, cache, resolved);
     auto match = names.find(KeyOf(component));
     if (match == names.end()) return Resolution::kMissing;
-    if (match->second.size() > 1) return Resolution::kAmbiguous;
-    resolved += match->second.front();
+    const std::string* chosen = &match->second.front();
+    if (match->second.size() > 1) {
+      chosen = OnlyOfKind(fs, resolved, match->second, at < name.size());
+      if (chosen == nullptr) return Resolution::kAmbiguous;
+    }
+    resolved += *chosen;
   }
   if (first) return Resolution::kMissing;
   *path = std::move(resolved);

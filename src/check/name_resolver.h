@@ -1,7 +1,8 @@
 // Finds the file that a listed name stands for. A record shows its name
 // upper-cased, so on a file system that tells case apart each component is
-// matched without regard to case; a name that matches two entries is
-// ambiguous. Each directory is read once and kept.
+// matched without regard to case; a name that matches two entries (two
+// files, or two directories on the way) is ambiguous. Each directory is read
+// once and kept.
 #ifndef KORVEN_CHECK_NAME_RESOLVER_H_
 #define KORVEN_CHECK_NAME_RESOLVER_H_
 

@@ -272,8 +272,8 @@ std::string ApplyFollowingWords(Run& run, Arguments& args, const std::string& na
     if (!why.empty()) return why;
     ++taken;
   }
-  if (words < 0 && taken == 0) return Format("%s needs at least one file after it", name.c_str());
-  if (words > 0 && taken < words) return Format("%s needs %d files after it", name.c_str(), words);
+  if (words < 0 && taken == 0) return Format("--%s needs at least one file after it", name.c_str());
+  if (words > 0 && taken < words) return Format("--%s needs %d files after it", name.c_str(), words);
   return "";
 }
 
@@ -292,7 +292,7 @@ void ReadLongOption(Run& run, Arguments& args, const std::string& text) {
   } else if (words == 0) {
     why = ApplyNamedOption(run, name, hasValue ? &value : nullptr, OptionSource::kCommandLine);
   } else if (hasValue) {
-    why = Format("%s takes the words after it, not a value after \"=\"", name.c_str());
+    why = Format("--%s takes the files after it, not a value after \"=\"", name.c_str());
   } else {
     why = ApplyFollowingWords(run, args, name, words);
   }
