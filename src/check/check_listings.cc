@@ -147,14 +147,16 @@ bool Prepare(Run& run, CheckState& state, const ListingToCheck& one, const Liste
     entry->outcome = CheckOutcome::kUncheckable;
   }
   // The read-ahead reads a batch's files by name from an empty directory.
+  // The listed size spares the read that would only find the end of a file
+  // that kept its size.
   entry->toRead.name = entry->path;
-  entry->toRead.size = kCrcSizeUnknown;
+  entry->toRead.size = listed.hasSize ? listed.size : kCrcSizeUnknown;
   return true;
 }
 
 void ReadCrc(Run& run, Pending* entry) {
   char text[kCrcTextSize];
-  FileCrc(run, entry->path, &entry->crc, text, run.values.displacement);
+  FileCrc(run, entry->path, &entry->crc, text, run.values.displacement, entry->toRead.size);
   entry->read = strcmp(text, "CRCERROR") != 0;
 }
 
