@@ -1,8 +1,6 @@
 // Checking a listing against the disk, comparing two, and SFV files, on real trees.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
@@ -117,21 +115,6 @@ TEST(Check, CompareNamesTheChangedAndTheRemovedFile) {
   EXPECT_EQ(same.out, "");
 }
 
-// The path of a program on PATH; empty when there is none.
-std::string Installed(const char* program) {
-  const char* path = getenv("PATH");
-  std::string dirs = path != nullptr ? path : "";
-  size_t start = 0;
-  while (start <= dirs.size()) {
-    size_t end = dirs.find(':', start);
-    if (end == std::string::npos) end = dirs.size();
-    std::string candidate = dirs.substr(start, end - start) + "/" + program;
-    if (access(candidate.c_str(), X_OK) == 0) return candidate;
-    start = end + 1;
-  }
-  return "";
-}
-
 TEST(Check, SfvFilesAreWrittenAndReadBack) {
   Data d;
   d.tree.AddFile("data/sub/odd name.txt", "123456789");
@@ -149,7 +132,7 @@ TEST(Check, SfvFilesAreWrittenAndReadBack) {
   EXPECT_EQ(checked.status, 0) << checked.out;
   EXPECT_EQ(checked.out, "");
 
-  const std::string rhash = Installed("rhash");
+  const std::string rhash = FindInPath("rhash");
   if (UnderWine() || rhash.empty()) GTEST_SKIP() << "rhash reads the SFV files of the native program";
   const std::string command = "cd '" + d.tree.Root() + "' && '" + rhash + "' -c f.sfv >/dev/null 2>&1";
   EXPECT_EQ(system(command.c_str()), 0);
