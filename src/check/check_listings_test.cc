@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "check/listing_reader.h"
-#include "listing/test_run.h"
+#include "testing/test_run.h"
 
 namespace korven {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "listing/test_run.h"
+#include "testing/test_run.h"
 
 namespace korven {
 namespace {

@@ -452,7 +452,7 @@ TEST(ParseOptionsTest, RefusedWithReasonFive) {
 }
 
 TEST(ParseOptionsTest, ListingsReadInsteadOfFilesWalked) {
-  ParserRun check;
+  TestRun check;
   ASSERT_EQ(check.Parse({"--check", "a.txt", "b.sfv", "-v", "--ignore-missing", "-D", "5"}), -1) << check.Messages();
   EXPECT_EQ(check.run.settings.mode, RunMode::kCheck);
   EXPECT_EQ(check.run.values.listingFiles, (std::vector<std::string>{"a.txt", "b.sfv"}));
@@ -460,13 +460,13 @@ TEST(ParseOptionsTest, ListingsReadInsteadOfFilesWalked) {
   EXPECT_EQ(check.run.settings.ignoreMissing, 1);
   EXPECT_EQ(check.run.values.displacement, 5);
 
-  ParserRun compare;
+  TestRun compare;
   ASSERT_EQ(compare.Parse({"-v", "--compare", "old.txt", "new.txt"}), -1) << compare.Messages();
   EXPECT_EQ(compare.run.settings.mode, RunMode::kCompare);
   EXPECT_EQ(compare.run.values.listingFiles, (std::vector<std::string>{"old.txt", "new.txt"}));
 
   // Record layout options don't apply to an SFV file.
-  ParserRun sfv;
+  TestRun sfv;
   ASSERT_EQ(sfv.Parse({"-r", "--sfv", "-N", "-M"}), -1) << sfv.Messages();
   EXPECT_EQ(sfv.run.settings.sfvOutput, 1);
   EXPECT_EQ(sfv.run.settings.pathNameOnly, 0);
