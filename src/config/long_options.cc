@@ -187,11 +187,17 @@ const NamedOption kOptions[] = {
        ShowNotice(run);
        return std::string();
      }},
-    // Asked for, so not an error: ends with status 0, unlike -?.
+    // Asked for, so not an error: ends with status 0, unlike -?. Nothing was
+    // listed, so no summary follows either of these.
     {"help", Form::kCommand, Where::kCommandLineOnly, nullptr,
      [](Run& run, const std::string&, bool) -> std::string {
        PrintHelp(run.listing);
-       Terminate(run, kNormalExit);
+       EndProcess(run, kNormalExit);
+     }},
+    {"version", Form::kCommand, Where::kCommandLineOnly, nullptr,
+     [](Run& run, const std::string&, bool) -> std::string {
+       PrintVersion(run.listing);
+       EndProcess(run, kNormalExit);
      }},
 };
 // clang-format on
@@ -210,6 +216,19 @@ const NamedOption* Find(const std::string& name, OptionSource source) {
   return nullptr;
 }
 
+// The option `name` names, also as "no-NAME" of a switch on the command line
+// (then `negated`); null when none.
+const NamedOption* FindNamed(const std::string& name, OptionSource source, bool* negated) {
+  *negated = false;
+  const NamedOption* option = Find(name, source);
+  if (option == nullptr && source == OptionSource::kCommandLine && name.rfind("no-", 0) == 0) {
+    option = Find(name.substr(3), source);
+    *negated = option != nullptr && option->form == Form::kSwitch;
+    if (!*negated) option = nullptr;
+  }
+  return option;
+}
+
 }  // namespace
 
 int WordsTaken(const std::string& name) {
@@ -219,15 +238,15 @@ int WordsTaken(const std::string& name) {
   return option->form == Form::kTwoWords ? 2 : 0;
 }
 
+bool IsNamedOption(const std::string& name) {
+  bool negated;
+  return FindNamed(name, OptionSource::kCommandLine, &negated) != nullptr;
+}
+
 std::string ApplyNamedOption(Run& run, const std::string& name, const std::string* value,
                              OptionSource source) {
-  const NamedOption* option = Find(name, source);
-  bool negated = false;
-  if (option == nullptr && source == OptionSource::kCommandLine && name.rfind("no-", 0) == 0) {
-    option = Find(name.substr(3), source);
-    negated = option != nullptr && option->form == Form::kSwitch;
-    if (!negated) option = nullptr;
-  }
+  bool negated;
+  const NamedOption* option = FindNamed(name, source, &negated);
   if (option == nullptr) return Format("unknown option \"%s\"", name.c_str());
 
   bool on = !negated;

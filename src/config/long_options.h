@@ -23,6 +23,9 @@ std::string ApplyNamedOption(Run& run, const std::string& name, const std::strin
 constexpr int kWordsToNextOption = -1;
 int WordsTaken(const std::string& name);
 
+// True when `name` is an option of the command line.
+bool IsNamedOption(const std::string& name);
+
 }  // namespace korven
 
 #endif  // KORVEN_CONFIG_LONG_OPTIONS_H_

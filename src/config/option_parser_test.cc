@@ -605,10 +605,24 @@ TEST(ParseOptionsTest, ExclusionsKeepTheirCaseOnlyWhenAsked) {
   EXPECT_EQ(kept.run.values.excludeTypes, (std::vector<std::string>{"*.Obj"}));
 }
 
-TEST(ParseOptionsTest, HelpLongOptionEndsWithStatusZero) {
+// An unknown long name gets one line; a known one refused also says why.
+TEST(ParseOptionsTest, RefusedLongOptionSaysWhyOnlyWhenItIsKnown) {
+  TestRun unknown;
+  EXPECT_EQ(unknown.Parse({"--versio"}), kIllegalOption);
+  EXPECT_NE(unknown.Messages().find("\nIllegal option: --versio\n\nAbnormal"), std::string::npos)
+      << unknown.Messages();
+
+  TestRun known;
+  EXPECT_EQ(known.Parse({"--width"}), kIllegalOption);
+  EXPECT_NE(known.Messages().find("\nIllegal option: --width\nwidth needs a value\n"), std::string::npos)
+      << known.Messages();
+}
+
+TEST(ParseOptionsTest, HelpLongOptionEndsWithStatusZeroAndNoSummary) {
   TestRun p;
   EXPECT_EQ(p.Parse({"--help"}), kNormalExit);
   EXPECT_NE(p.Listing().find("Usage"), std::string::npos);
+  EXPECT_EQ(p.Messages().find("Elapsed"), std::string::npos) << p.Messages();
 }
 
 TEST(ParseOptionsTest, AccountingFileFromTheOption) {

@@ -9,10 +9,20 @@ bool EqualsIgnoreCase(const std::string& a, const std::string& b) {
   return a.size() == b.size() && UpperAscii(a) == UpperAscii(b);
 }
 
+namespace {
+
 void ShowControls(std::string& text) {
   for (char& c : text) {
     if (IsControlCharacter(c)) c = '?';
   }
+}
+
+}  // namespace
+
+const char* Showable(const std::string& text, std::string* buffer) {
+  buffer->assign(text);
+  ShowControls(*buffer);
+  return buffer->c_str();
 }
 
 std::string Shown(std::string text) {

@@ -16,14 +16,16 @@ inline std::string UpperAscii(std::string text) {
   return text;
 }
 
-// A byte that a printed name shows as '?', so that its line stays one line.
+// A byte that a printed name shows as '?'.
 constexpr bool IsControlCharacter(char c) {
   const unsigned char u = static_cast<unsigned char>(c);
   return u < 0x20 || u == 0x7F;
 }
-// Replaces each control character of `text` by '?'.
-void ShowControls(std::string& text);
-// `text` as ShowControls leaves it.
+// `text` with each control character shown as '?', kept in `buffer`: a name
+// written to the listing or the terminal stays on its line and can't steer
+// the terminal.
+const char* Showable(const std::string& text, std::string* buffer);
+// The same, as a text of its own.
 std::string Shown(std::string text);
 
 // Equal but for the case of ASCII letters.

@@ -153,7 +153,7 @@ TEST(Check, EveryRecordLayoutReadsBack) {
   const std::vector<std::vector<std::string>> layouts = {
       {},       {"-w", "60"}, {"-W", "60"}, {"-w", "0"}, {"-M"},        {"-n"},  {"-d", ","}, {"-d", "pipe"},
       {"-t3"},  {"-T3"},      {"-Tw"},      {"-tW"},     {"-ta", "-Z"}, {"-tC"}, {"-8"},      {"-m"},
-      {"-t0"},  {"--variable"}, {"-Z", "-8", "-d", "59", "-tA"},
+      {"-t0"},  {"--variable"}, {"-Z", "-8", "-d", "59", "-tA"}, {"-88"}, {"-8820E", "-m"},
   };
   Data d;
   for (const std::vector<std::string>& layout : layouts) {
