@@ -94,11 +94,18 @@ std::vector<ListingToCheck> ReadListings(Run& run, const std::string& currentDir
 
 bool IsShortened(const std::string& name) { return name.find("...") != std::string::npos; }
 
-// The colon that parts a stream record's object from its stream, in the
-// last component of the name; npos when there is none.
-size_t StreamColon(const std::string& name) {
-  const size_t colon = name.find(':', NameStart(name));
-  return colon == 0 ? std::string::npos : colon;
+// Whether `name` is a stream record, "path:stream": a colon in its last
+// component parts a file that is there from the stream. A file's name may
+// hold colons too, and so may a stream's on POSIX: each colon is tried.
+bool IsStreamRecord(Run& run, CheckState& state, const ListingToCheck& one, const std::string& name) {
+  std::string object;
+  for (size_t colon = name.find(':', NameStart(name) + 1); colon != std::string::npos;
+       colon = name.find(':', colon + 1)) {
+    if (ResolveName(run.fs, &state.names, one.base, name.substr(0, colon), &object) == Resolution::kFound) {
+      return true;
+    }
+  }
+  return false;
 }
 
 // A name that names no file: the stream of a file, a name shortened to fit
@@ -106,10 +113,7 @@ size_t StreamColon(const std::string& name) {
 CheckOutcome Unlocated(Run& run, CheckState& state, const ListingToCheck& one, const std::string& name,
                        Resolution resolution) {
   if (resolution == Resolution::kAmbiguous) return CheckOutcome::kAmbiguous;
-  const size_t colon = StreamColon(name);
-  std::string object;
-  if (colon != std::string::npos &&
-      ResolveName(run.fs, &state.names, one.base, name.substr(0, colon), &object) == Resolution::kFound) {
+  if (IsStreamRecord(run, state, one, name)) {
     ++state.uncheckable.streams;
     return CheckOutcome::kUncheckable;
   }
