@@ -1,6 +1,5 @@
 #include "check/check_listings.h"
 
-#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,7 +34,7 @@ struct ListingToCheck {
   std::string path;
   Listing listing;
   std::string base;  // where its relative names start: "" for the current directory
-  std::string self;  // the listing file itself, rooted and normal
+  FileId self;       // the listing file itself
 };
 
 // One entry on its way through the check: decided at once (missing, not
@@ -46,8 +45,7 @@ struct Pending {
   std::string path;              // the file, with a CRC-32 to compute
   bool spelledAsListed = false;  // an SFV name taken as it stands, not yet looked for
   FindEntry toRead;              // what the read-ahead is given
-  bool read = false;             // the CRC-32 was computed
-  uint32_t crc = 0;
+  CrcOutcome crc;                // what reading it came to
 };
 
 // Consecutive entries are read ahead together in batches of this many:
@@ -58,7 +56,6 @@ struct CheckState {
   NameCache names;
   Uncheckable uncheckable;
   CheckProgress progress;
-  std::string currentDirectory;
   long done = 0;
 };
 
@@ -79,13 +76,13 @@ void WriteCheckCounts(Run& run, FILE* to) {
 
 // Every listing is read before any file is, so that a bad line stops the
 // check before it takes its time.
-std::vector<ListingToCheck> ReadListings(Run& run, const std::string& currentDirectory) {
+std::vector<ListingToCheck> ReadListings(Run& run) {
   std::vector<ListingToCheck> listings;
   for (const std::string& path : run.values.listingFiles) {
     ListingToCheck& one = listings.emplace_back();
     one.path = path;
     one.listing = ReadRunListing(run, path);
-    one.self = AbsolutePath(currentDirectory, path);
+    one.self = IdOf(run.fs, path);
     // The names of an SFV file start from its own directory.
     if (one.listing.form == ListingForm::kSfv) one.base = path.substr(0, NameStart(path));
   }
@@ -120,16 +117,10 @@ CheckOutcome Unlocated(Run& run, CheckState& state, const ListingToCheck& one, c
   return IsShortened(name) ? CheckOutcome::kShortened : CheckOutcome::kMissing;
 }
 
-bool IsListingItself(const CheckState& state, const ListingToCheck& one, const std::string& path) {
-  return SamePath(path.substr(NameStart(path)), one.self.substr(NameStart(one.self))) &&
-         SamePath(AbsolutePath(state.currentDirectory, path), one.self);
-}
-
 // Finds the entry's file and decides what needs no reading. A record's
 // upper-cased name is matched without regard to case; an SFV name is first
-// taken as spelled, and only looked for when that can't be read. False for
-// the listing file itself, which was written while it was listed.
-bool Prepare(Run& run, CheckState& state, const ListingToCheck& one, const ListedFile& listed, Pending* entry) {
+// taken as spelled, and only looked for when that can't be read.
+void Prepare(Run& run, CheckState& state, const ListingToCheck& one, const ListedFile& listed, Pending* entry) {
   entry->listed = &listed;
   const std::string& name = listed.name;
   if (one.listing.form == ListingForm::kSfv) {
@@ -139,10 +130,9 @@ bool Prepare(Run& run, CheckState& state, const ListingToCheck& one, const Liste
     Resolution resolution = ResolveName(run.fs, &state.names, one.base, name, &entry->path);
     if (resolution != Resolution::kFound) {
       entry->outcome = Unlocated(run, state, one, name, resolution);
-      return true;
+      return;
     }
   }
-  if (IsListingItself(state, one, entry->path)) return false;
   if (listed.crcKind == ListedCrc::kError) {
     ++state.uncheckable.crcError;
     entry->outcome = CheckOutcome::kUncheckable;
@@ -151,31 +141,32 @@ bool Prepare(Run& run, CheckState& state, const ListingToCheck& one, const Liste
     entry->outcome = CheckOutcome::kUncheckable;
   }
   // The read-ahead reads a batch's files by name from an empty directory.
-  // The listed size spares the read that would only find the end of a file
-  // that kept its size.
   entry->toRead.name = entry->path;
-  entry->toRead.size = listed.hasSize ? listed.size : kCrcSizeUnknown;
-  return true;
 }
 
 void ReadCrc(Run& run, Pending* entry) {
   char text[kCrcTextSize];
-  FileCrc(run, entry->path, &entry->crc, text, run.values.displacement, entry->toRead.size);
-  entry->read = strcmp(text, "CRCERROR") != 0;
+  entry->crc = FileCrc(run, entry->path, run.values.displacement, text);
 }
 
-// What the entry's CRC-32 came to. The file is looked up only when it
-// doesn't match: its size and time tell a change from corruption, and a
-// file that could not be read may be missing, or an SFV name may be spelled
-// in another case.
-CheckOutcome Judge(Run& run, CheckState& state, const ListingToCheck& one, Pending* entry) {
-  FindEntry now;
-  if (entry->read) {
-    if (entry->crc == entry->listed->crc) return CheckOutcome::kOk;
-    if (!run.fs.LookUp(entry->path, &now)) return CheckOutcome::kChanged;
-    return WrittenSinceListed(run, *entry->listed, now) ? CheckOutcome::kChanged : CheckOutcome::kFailed;
+// What the entry's CRC-32 came to. The file's size and time, as the read
+// found them before it began, tell a change from corruption. A file that
+// could not be opened may be missing, or an SFV name spelled in another case.
+// Nothing for the listing file itself, which was written while it was listed.
+std::optional<CheckOutcome> Judge(Run& run, CheckState& state, const ListingToCheck& one, Pending* entry) {
+  const CrcOutcome& crc = entry->crc;
+  if (crc.Opened() && crc.file.id.Known() && crc.file.id == one.self) return std::nullopt;
+  switch (crc.result) {
+    case CrcRead::kDone:
+      if (crc.value == entry->listed->crc) return CheckOutcome::kOk;
+      return WrittenSinceListed(run, *entry->listed, crc.file) ? CheckOutcome::kChanged : CheckOutcome::kFailed;
+    case CrcRead::kCannotOpen:
+      break;
+    default:
+      return CheckOutcome::kUnreadable;
   }
-  if (run.fs.LookUp(entry->path, &now)) return CheckOutcome::kUnreadable;
+  FindEntry there;
+  if (run.fs.LookUp(entry->path, &there)) return CheckOutcome::kUnreadable;
   if (!entry->spelledAsListed) return CheckOutcome::kMissing;
   entry->spelledAsListed = false;
   Resolution resolution = ResolveName(run.fs, &state.names, one.base, entry->listed->name, &entry->path);
@@ -184,7 +175,9 @@ CheckOutcome Judge(Run& run, CheckState& state, const ListingToCheck& one, Pendi
   return Judge(run, state, one, entry);
 }
 
-void Report(Run& run, CheckState& state, const ListedFile& listed, CheckOutcome outcome) {
+void Report(Run& run, CheckState& state, const ListedFile& listed, std::optional<CheckOutcome> judged) {
+  if (!judged) return;
+  const CheckOutcome outcome = *judged;
   if (outcome == CheckOutcome::kMissing && run.settings.ignoreMissing) return;
   ++run.counters.outcomes[static_cast<int>(outcome)];
   if (outcome != CheckOutcome::kOk) ++run.counters.failedChecks;
@@ -209,7 +202,7 @@ void CheckBatch(Run& run, CheckState& state, const ListingToCheck& one, std::vec
     }
   }
   for (Pending& entry : *batch) {
-    Report(run, state, *entry.listed, entry.outcome ? *entry.outcome : Judge(run, state, one, &entry));
+    Report(run, state, *entry.listed, entry.outcome ? entry.outcome : Judge(run, state, one, &entry));
   }
   batch->clear();
 }
@@ -225,12 +218,8 @@ void CheckListing(Run& run, CheckState& state, const ListingToCheck& one) {
   std::vector<Pending> batch;
   for (const ListedFile& listed : one.listing.files) {
     CheckInterrupt(run);
-    Pending entry;
-    if (!Prepare(run, state, one, listed, &entry)) {
-      ++state.done;
-      continue;
-    }
-    batch.push_back(std::move(entry));
+    Pending& entry = batch.emplace_back();
+    Prepare(run, state, one, listed, &entry);
     if (batch.size() == kBatchEntries) CheckBatch(run, state, one, &batch);
   }
   CheckBatch(run, state, one, &batch);
@@ -275,8 +264,7 @@ bool WrittenSinceListed(Run& run, const ListedFile& listed, const FindEntry& now
 void CheckListings(Run& run) {
   run.writeCounts = WriteCheckCounts;
   CheckState state;
-  state.currentDirectory = LexicallyNormal(run.sys.CurrentDirectory());
-  const std::vector<ListingToCheck> listings = ReadListings(run, state.currentDirectory);
+  const std::vector<ListingToCheck> listings = ReadListings(run);
   long total = 0;
   for (const ListingToCheck& one : listings) total += static_cast<long>(one.listing.files.size());
 

@@ -4,8 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "crc/file_crc.h"
-#include "listing/progress.h"
+#include "listing/file_processor.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
 #include "platform/system.h"
@@ -15,11 +14,6 @@
 namespace korven {
 
 namespace {
-
-bool IsSfvFile(const Run& run, const std::string& fullPath) {
-  const std::string& sfvFile = run.sfv.file;
-  return !sfvFile.empty() && SamePath(AbsolutePath(run.sfv.currentDirectory, fullPath), sfvFile);
-}
 
 std::string SfvName(const Run& run, const std::string& fullPath) {
   if (RootLength(fullPath) > 0) return fullPath;
@@ -31,11 +25,12 @@ std::string SfvName(const Run& run, const std::string& fullPath) {
 void WriteSfvHeader(Run& run) {
   SfvPlace& place = run.sfv;
   place.currentDirectory = LexicallyNormal(run.sys.CurrentDirectory());
-  place.file.clear();
   place.directory = place.currentDirectory;
+  place.fileId = FileId();
   if (run.settings.outputMode == OutputMode::kFile) {
-    place.file = AbsolutePath(place.currentDirectory, run.values.outputPath);
-    place.directory = LexicallyNormal(place.file.substr(0, NameStart(place.file)));
+    const std::string file = AbsolutePath(place.currentDirectory, run.values.outputPath);
+    place.directory = LexicallyNormal(file.substr(0, NameStart(file)));
+    place.fileId = IdOf(run.fs, file);
   }
 
   CivilTime t;
@@ -44,27 +39,22 @@ void WriteSfvHeader(Run& run) {
           t.hour, t.minute, t.second);
 }
 
-void ListSfvFile(Run& run, const std::string& fullPath, const FindEntry& found) {
-  // Its CRC-32 would be taken while it is being written.
-  if (IsSfvFile(run, fullPath)) return;
+void ListSfvFile(Run& run, const std::string& fullPath, const LookedUpFile& found) {
+  // Its CRC-32 was taken while it was being written.
+  if (run.sfv.fileId.Known() && found.file.id == run.sfv.fileId) return;
+  const std::string name = SfvName(run, fullPath);
   if (std::any_of(fullPath.begin(), fullPath.end(), IsControlCharacter)) {
     fprintf(run.message, "\nLeft out of the SFV file, its name holds a control character: %s\n",
-            Shown(SfvName(run, fullPath)).c_str());
+            Shown(name).c_str());
     return;
   }
-  char crcText[kCrcTextSize];
-  uint32_t crc = 0;
-  const int progress = ShowProgress(run, found.name);
-  FileCrc(run, fullPath, &crc, crcText, run.values.displacement, found.size);
-  EraseProgress(run, progress);
-  const std::string name = SfvName(run, fullPath);
-  if (strcmp(crcText, "CRCERROR") == 0) {
+  if (strcmp(found.crcText, "CRCERROR") == 0) {
     fprintf(run.message, "\nLeft out of the SFV file, its CRC-32 can't be computed: %s\n", name.c_str());
     return;
   }
   ++run.counters.listedFiles;
-  run.counters.listedBytes += static_cast<int64_t>(found.size);
-  fprintf(run.listing, "%s %s\n", name.c_str(), crcText);
+  run.counters.listedBytes += static_cast<int64_t>(found.file.size);
+  fprintf(run.listing, "%s %s\n", name.c_str(), found.crcText);
 }
 
 }  // namespace korven

@@ -7,18 +7,19 @@
 
 namespace korven {
 
-struct FindEntry;
+struct LookedUpFile;
 struct Run;
 
 // The comment line that begins the file, with the date and time of the run;
 // also settles where the file lies, which relative names are written against.
 void WriteSfvHeader(Run& run);
 
-// One file's line. Its path is written as the walker built it when that is
-// rooted, else relative to the SFV file's directory. A file whose CRC-32
-// can't be computed, or whose name holds a control character, is left out
-// with a message, and so is the SFV file itself.
-void ListSfvFile(Run& run, const std::string& fullPath, const FindEntry& found);
+// The line of a file the file processor found and read. Its path is written
+// as the walker built it when that is rooted, else relative to the SFV
+// file's directory. A file whose CRC-32 can't be computed, or whose name
+// holds a control character, is left out with a message, and so is the SFV
+// file itself.
+void ListSfvFile(Run& run, const std::string& fullPath, const LookedUpFile& found);
 
 }  // namespace korven
 

@@ -33,6 +33,8 @@ std::vector<std::string_view> Components(std::string_view path) {
   return parts;
 }
 
+// Names compare as the platform's file systems compare them: on Win32
+// without regard to the case of ASCII letters.
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   if (!kIsWin32) return a == b;
@@ -141,7 +143,5 @@ std::string AbsolutePath(std::string_view base, std::string_view path) {
   joined += path;
   return LexicallyNormal(joined);
 }
-
-bool SamePath(std::string_view a, std::string_view b) { return SameName(a, b); }
 
 }  // namespace korven

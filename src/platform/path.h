@@ -64,10 +64,6 @@ std::string RelativePath(std::string_view from, std::string_view to);
 // `path` made rooted against the directory `base` (itself rooted) and normal.
 std::string AbsolutePath(std::string_view base, std::string_view path);
 
-// Whether two normal paths name the same place: on Win32 without regard to
-// the case of ASCII letters, as its file systems compare names.
-bool SamePath(std::string_view a, std::string_view b);
-
 }  // namespace korven
 
 #endif  // KORVEN_PLATFORM_PATH_H_

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/file_system.h"
 #include "run/run_settings.h"
 
 namespace korven {
@@ -31,6 +32,7 @@ struct RunCounters {
   long recordsPerDisk = 0;       // floppy estimate; 0 when the output is not on A: or B:
   long accumulatedRecordLength = 0;  // reported in the accounting file
   long failedChecks = 0;         // files whose signature check failed, or entries a check or comparison found amiss
+  long failedChanges = 0;        // files -C or -E should have changed and did not
   // Entries of a check or a comparison by outcome, indexed by its number.
   long outcomes[8] = {};
 };
@@ -49,7 +51,7 @@ struct RunBuffers {
 struct SfvPlace {
   std::string currentDirectory;
   std::string directory;  // the SFV file's directory; the current one on standard output
-  std::string file;       // the SFV file itself; empty on standard output
+  FileId fileId;          // the SFV file itself; not known on standard output
 };
 
 struct Run {
