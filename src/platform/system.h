@@ -63,6 +63,9 @@ class System {
   // Gives the terminal back its own settings; safe to call more than once.
   virtual void RestoreConsole() = 0;
   virtual void Sleep(int milliseconds) = 0;
+  // The width of the terminal standard error writes to; 0 when it writes
+  // to a file or pipe.
+  virtual int ErrorTerminalColumns() { return 0; }
 
   // Whether `stream` writes to a console (a terminal), where a user watches
   // the output as it comes, rather than to a file, a pipe or a device.

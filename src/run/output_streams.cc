@@ -30,4 +30,11 @@ void ShowAtConsole(Run& run) {
   if (run.listingAtConsole && !run.listingIsFile) fflush(run.listing);
 }
 
+// fwrite: a runtime may hand the stream to the system at every newline put
+// alone with fputc or fputs, which would be a write per line.
+void EndListingLine(Run& run) {
+  fwrite("\n", 1, 1, run.listing);
+  ShowAtConsole(run);
+}
+
 }  // namespace korven

@@ -18,6 +18,9 @@ void BufferStandardStreams(Run& run);
 // that writes to a console; nothing elsewhere.
 void ShowAtConsole(Run& run);
 
+// Ends a line of the listing with its newline; at a console the line shows at once.
+void EndListingLine(Run& run);
+
 }  // namespace korven
 
 #endif  // KORVEN_RUN_OUTPUT_STREAMS_H_
