@@ -65,8 +65,8 @@ class CrcReadAhead {
   };
 
   // Claims the next file no one has started and reads it through `chunk`;
-  // false when none is left.
-  bool ReadNextJob(unsigned char* chunk);
+  // false when none is left. The listing passes the job it waits for.
+  bool ReadNextJob(unsigned char* chunk, const Job* awaited);
   // Waits until the helper reading `job` has its outcome.
   void WaitUntilRead(Job& job);
   // A helper thread's life: batches as they come, until shutdown.

@@ -85,7 +85,8 @@ CrcOutcome ReadFileCrc(FileSystem& fs, const std::string& path, int64_t startOff
 CrcOutcome FileCrc(Run& run, const std::string& path, int64_t startOffset, char* text) {
   CrcOutcome outcome;
   bool readAhead = run.readAhead != nullptr && run.readAhead->Take(path, startOffset, &outcome);
-  // A helper stops early only when the run is to end, which it does here.
+  // A reader ahead stops early when the run is to end, which it does here,
+  // or when the listing cut its read short: then the file is read here.
   if (readAhead && outcome.result == CrcRead::kStopped) CheckInterrupt(run);
   if (!readAhead || outcome.result == CrcRead::kStopped) {
     outcome = ReadFileCrc(run.fs, path, startOffset, RunReadChunk(run), [&run] {
