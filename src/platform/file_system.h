@@ -39,6 +39,24 @@ struct FindEntry {
   bool IsDirectory() const { return (attributes & kAttrDirectory) != 0; }
 };
 
+// One named stream of a file or directory.
+struct StreamEntry {
+  std::string name;  // ":name:$DATA": a colon, the stream name, a colon, the stream type
+  uint64_t size = 0;
+  uint32_t attributes = 0;  // the platform's stream attributes; 0 on POSIX
+};
+
+// What reading the named streams of one object came to. With every value the
+// list holds the streams read before it, and only those.
+enum class StreamsRead {
+  kRead,                     // every named stream; none when the object can't be opened
+  kHeaderUnreadable,         // a stream header could not be read
+  kNameUnreadable,           // a stream name could not be read
+  kTokenUnopenable,          // the process token could not be opened
+  kBackupPrivilegeUnknown,   // the backup privilege could not be looked up
+  kRestorePrivilegeUnknown,  // the restore privilege could not be looked up
+};
+
 using FileHandle = intptr_t;
 constexpr FileHandle kInvalidHandle = -1;
 
@@ -83,6 +101,14 @@ class FileSystem {
   virtual int64_t Write(FileHandle /*handle*/, const void* /*data*/, size_t /*count*/) { return -1; }
   virtual bool SeekToEnd(FileHandle /*handle*/) { return false; }
   virtual bool SetLength(FileHandle /*handle*/, uint64_t /*length*/) { return false; }
+
+  // The named streams of a file or directory (of the file a link points to),
+  // in the platform's order; on POSIX the `user.` extended attributes, in
+  // byte order of their names. May be called from several threads at once.
+  virtual StreamsRead NamedStreams(const std::string& path, std::vector<StreamEntry>* streams) = 0;
+  // Opens the stream `streamName` (as NamedStreams named it) of `path` for
+  // Read, Seek and Close.
+  virtual FileHandle OpenStream(const std::string& path, const std::string& streamName) = 0;
 
   virtual bool GetAttributes(const std::string& path, uint32_t* attributes) = 0;
   virtual bool SetAttributes(const std::string& path, uint32_t attributes) = 0;
