@@ -25,6 +25,37 @@ struct OpenFile {
   ~OpenFile() { fs.Close(handle); }
 };
 
+// The listing reads on until the interrupt signal ends the run.
+std::function<bool()> KeepReading(Run& run) {
+  return [&run] {
+    CheckInterrupt(run);
+    return true;
+  };
+}
+
+// The CRC-32 text of what reading `shownPath` came to, with a message for a
+// read that failed part way.
+char* CrcText(Run& run, const CrcOutcome& outcome, const std::string& shownPath, uint32_t* valueOut, char* text,
+              int64_t startOffset) {
+  switch (outcome.result) {
+    case CrcRead::kDone:
+      *valueOut = outcome.value;
+      return CrcToText(outcome.value, text);
+    case CrcRead::kCannotPosition:
+      fprintf(run.message, "\nCan't position %s at byte %" PRId64 ": CRC not computed\n", shownPath.c_str(),
+              startOffset);
+      break;
+    case CrcRead::kReadError:
+      fprintf(run.message, "\nRead error in %s: CRC not computed\n", shownPath.c_str());
+      break;
+    case CrcRead::kCannotOpen:
+    case CrcRead::kStopped:
+      break;
+  }
+  memcpy(text, "CRCERROR", kCrcTextSize);
+  return text;
+}
+
 }  // namespace
 
 unsigned char* RunReadChunk(Run& run) {
@@ -46,9 +77,14 @@ unsigned char* AlignedReadChunk(unsigned char* block) {
 
 CrcOutcome ReadFileCrc(FileSystem& fs, const std::string& path, int64_t startOffset, uint64_t expectedSize,
                        unsigned char* chunk, const std::function<bool()>& keepReading) {
-  CrcOutcome outcome;
   FileHandle handle = fs.OpenForReading(path);
   if (handle == kInvalidHandle) handle = fs.OpenFallback(path);
+  return ReadOpenCrc(fs, handle, startOffset, expectedSize, chunk, keepReading);
+}
+
+CrcOutcome ReadOpenCrc(FileSystem& fs, FileHandle handle, int64_t startOffset, uint64_t expectedSize,
+                       unsigned char* chunk, const std::function<bool()>& keepReading) {
+  CrcOutcome outcome;
   if (handle == kInvalidHandle) {
     outcome.result = CrcRead::kCannotOpen;
     return outcome;
@@ -91,29 +127,16 @@ char* FileCrc(Run& run, const std::string& path, uint32_t* valueOut, char* text,
   // A helper stops early only for an interrupt, which ends the run here.
   if (readAhead && outcome.result == CrcRead::kStopped) CheckInterrupt(run);
   if (!readAhead || outcome.result == CrcRead::kStopped) {
-    outcome = ReadFileCrc(run.fs, path, startOffset, expectedSize, RunReadChunk(run), [&run] {
-      CheckInterrupt(run);
-      return true;
-    });
+    outcome = ReadFileCrc(run.fs, path, startOffset, expectedSize, RunReadChunk(run), KeepReading(run));
   }
+  return CrcText(run, outcome, path, valueOut, text, startOffset);
+}
 
-  switch (outcome.result) {
-    case CrcRead::kDone:
-      *valueOut = outcome.value;
-      return CrcToText(outcome.value, text);
-    case CrcRead::kCannotPosition:
-      fprintf(run.message, "\nCan't position %s at byte %" PRId64 ": CRC not computed\n", path.c_str(),
-              startOffset);
-      break;
-    case CrcRead::kReadError:
-      fprintf(run.message, "\nRead error in %s: CRC not computed\n", path.c_str());
-      break;
-    case CrcRead::kCannotOpen:
-    case CrcRead::kStopped:
-      break;
-  }
-  memcpy(text, "CRCERROR", kCrcTextSize);
-  return text;
+char* StreamCrc(Run& run, const std::string& path, const std::string& streamName, const std::string& shownName,
+                uint32_t* valueOut, char* text, int64_t startOffset, uint64_t expectedSize) {
+  const CrcOutcome outcome = ReadOpenCrc(run.fs, run.fs.OpenStream(path, streamName), startOffset, expectedSize,
+                                         RunReadChunk(run), KeepReading(run));
+  return CrcText(run, outcome, shownName, valueOut, text, startOffset);
 }
 
 }  // namespace korven

@@ -8,11 +8,11 @@
 #include <string>
 
 #include "crc/crc.h"
+#include "platform/file_system.h"
 
 namespace korven {
 
 struct Run;
-class FileSystem;
 
 // Bytes asked of each read, and the size of the run's read buffer. Reads of
 // 512 KiB measured fastest on cached files: far fewer system calls than
@@ -47,6 +47,11 @@ struct CrcOutcome {
 CrcOutcome ReadFileCrc(FileSystem& fs, const std::string& path, int64_t startOffset, uint64_t expectedSize,
                        unsigned char* chunk, const std::function<bool()>& keepReading);
 
+// As ReadFileCrc, over a file or stream the caller opened; the handle is
+// closed. kCannotOpen for kInvalidHandle.
+CrcOutcome ReadOpenCrc(FileSystem& fs, FileHandle handle, int64_t startOffset, uint64_t expectedSize,
+                       unsigned char* chunk, const std::function<bool()>& keepReading);
+
 // Computes the CRC-32 of `path` from byte `startOffset` on, stores the value
 // through `valueOut` and its text (8 uppercase hex digits, or "CRCERROR" when
 // the file cannot be read, the value then left as it was) in `text`, which
@@ -58,6 +63,11 @@ CrcOutcome ReadFileCrc(FileSystem& fs, const std::string& path, int64_t startOff
 // from it.
 char* FileCrc(Run& run, const std::string& path, uint32_t* valueOut, char* text, int64_t startOffset,
               uint64_t expectedSize = kCrcSizeUnknown);
+
+// As FileCrc, for the named stream `streamName` of `path` (as the file
+// system's NamedStreams named it); messages name it `shownName`.
+char* StreamCrc(Run& run, const std::string& path, const std::string& streamName, const std::string& shownName,
+                uint32_t* valueOut, char* text, int64_t startOffset, uint64_t expectedSize);
 
 }  // namespace korven
 
