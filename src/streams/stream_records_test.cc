@@ -6,6 +6,7 @@
 #include <string>
 
 #include "config/defaults.h"
+#include "listing/test_run.h"
 #include "platform/path.h"
 #include "run/run.h"
 #include "run/terminate.h"
@@ -15,13 +16,6 @@
 
 namespace korven {
 namespace {
-
-std::string ReadAll(FILE* file) {
-  std::string text;
-  rewind(file);
-  for (int c = fgetc(file); c != EOF; c = fgetc(file)) text += static_cast<char>(c);
-  return text;
-}
 
 std::string Padded(const std::string& text, size_t width) {
   return text + std::string(width > text.size() ? width - text.size() : 0, ' ');
@@ -54,17 +48,19 @@ struct Streamed {
   }
 };
 
+// What the file system reports and the message it leads to.
+struct ReadCase {
+  StreamsRead read;
+  const char* message;
+};
+
 TEST(StreamRecords, AStreamThatCantBeReadEndsTheObjectsStreamsNotTheRun) {
-  struct Case {
-    StreamsRead read;
-    const char* message;
-  };
-  const Case cases[] = {
+  const ReadCase cases[] = {
       {StreamsRead::kRead, ""},
       {StreamsRead::kHeaderUnreadable, "\n75 Dmp_fun Alt Data Read error"},
       {StreamsRead::kNameUnreadable, "\n123"},
   };
-  for (const Case& c : cases) {
+  for (const ReadCase& c : cases) {
     Streamed s(c.read);
     ListFileStreams(s.run, s.file, "A.TXT");
     EXPECT_EQ(ReadAll(s.run.message), c.message);
@@ -78,16 +74,12 @@ TEST(StreamRecords, AStreamThatCantBeReadEndsTheObjectsStreamsNotTheRun) {
 }
 
 TEST(StreamRecords, PrivilegesThatCantBeHadEndTheRunWithReasonSeven) {
-  struct Case {
-    StreamsRead read;
-    const char* message;
-  };
-  const Case cases[] = {
+  const ReadCase cases[] = {
       {StreamsRead::kTokenUnopenable, "\n220 Dmp_fun Token open error"},
       {StreamsRead::kBackupPrivilegeUnknown, "\n229 Dmp_fun Privilege error"},
       {StreamsRead::kRestorePrivilegeUnknown, "\n236 Dmp_fun LookupPrivilegeValue error"},
   };
-  for (const Case& c : cases) {
+  for (const ReadCase& c : cases) {
     Streamed s(c.read);
     int status = -1;
     try {
