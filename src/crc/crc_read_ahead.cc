@@ -7,6 +7,7 @@
 #include "platform/file_system.h"
 #include "platform/system.h"
 #include "run/run.h"
+#include "streams/stream_reader.h"
 
 namespace korven {
 
@@ -28,7 +29,8 @@ unsigned CrcReadAhead::HelpersFor(const Run& run) {
   return processors <= 1 ? 0 : std::min(processors - 1, kMaxHelpers);
 }
 
-CrcReadAhead::CrcReadAhead(Run& run, unsigned helpers) : run_(run), startOffset_(run.values.displacement) {
+CrcReadAhead::CrcReadAhead(Run& run, unsigned helpers)
+    : run_(run), startOffset_(run.values.displacement), readsStreams_(StreamsShown(run)) {
   if (helpers == 0) return;
   std::unique_ptr<unsigned char[]> listingBlock(new (std::nothrow) unsigned char[kReadBufferBytes]);
   if (!listingBlock) return;
@@ -106,6 +108,16 @@ bool CrcReadAhead::Take(const std::string& path, int64_t startOffset, CrcOutcome
   return false;
 }
 
+bool CrcReadAhead::TakeStreams(const std::string& path, std::vector<StreamEntry>* streams, StreamsRead* read) {
+  if (cursor_ == 0 || cursor_ > jobCount_) return false;
+  Job& job = jobs_[cursor_ - 1];
+  if (job.path != path || job.state.load() != kDone || !job.streamsListed) return false;
+  job.streamsListed = false;
+  streams->swap(job.streams);
+  *read = job.streamsRead;
+  return true;
+}
+
 bool CrcReadAhead::ReadNextJob(unsigned char* chunk) {
   for (size_t i = nextJob_.fetch_add(1); i < jobCount_; i = nextJob_.fetch_add(1)) {
     Job& job = jobs_[i];
@@ -113,6 +125,10 @@ bool CrcReadAhead::ReadNextJob(unsigned char* chunk) {
     if (!job.state.compare_exchange_strong(expected, kReading)) continue;
     auto keepReading = [this] { return !stopping_.load(std::memory_order_relaxed) && !run_.sys.InterruptPending(); };
     job.outcome = ReadFileCrc(run_.fs, job.path, startOffset_, job.expectedSize, chunk, keepReading);
+    if (readsStreams_) {
+      job.streamsRead = run_.fs.NamedStreams(job.path, &job.streams);
+      job.streamsListed = true;
+    }
     job.state.store(kDone);
     job.state.notify_all();
     return true;

@@ -1,6 +1,7 @@
 #include "crc/crc_read_ahead.h"
 
 #include <gtest/gtest.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -144,6 +145,32 @@ TEST_F(CrcReadAheadTest, FilesOutsideTheBatchAreReadByTheListing) {
   EXPECT_FALSE(readAhead.Take(dirText_ + entries_[1].name, 0, &outcome));
   EXPECT_FALSE(readAhead.Take(dirText_ + entries_[0].name, 512, &outcome));
   EXPECT_EQ(CrcOf(1), expected_[1]);
+}
+
+TEST_F(CrcReadAheadTest, HelpersReadTheNamedStreamsOfARunThatListsThem) {
+  AddFile(10);
+  AddFile(20);
+  const std::string first = dirText_ + entries_[0].name;
+  if (setxattr(first.c_str(), "user.note", "hello", 5, 0) != 0) GTEST_SKIP() << "no user extended attributes here";
+  run_.countingPass = 0;
+  run_.volumeType = kVolumeNamedStreams;
+  run_.settings.showStreams = 1;
+  CrcReadAhead readAhead(run_, 1);
+  readAhead.Begin(dirText_, Batch());
+  AwaitHelperOpens(2);
+  std::vector<StreamEntry> streams;
+  StreamsRead read = StreamsRead::kHeaderUnreadable;
+  EXPECT_FALSE(readAhead.TakeStreams(first, &streams, &read));  // its CRC not taken yet
+  EXPECT_EQ(CrcOf(0), expected_[0]);
+  ASSERT_TRUE(readAhead.TakeStreams(first, &streams, &read));
+  EXPECT_EQ(read, StreamsRead::kRead);
+  ASSERT_EQ(streams.size(), 1u);
+  EXPECT_EQ(streams[0].name, ":note:$DATA");
+  EXPECT_EQ(streams[0].size, 5u);
+  EXPECT_FALSE(readAhead.TakeStreams(first, &streams, &read));  // handed over once
+  EXPECT_EQ(CrcOf(1), expected_[1]);
+  EXPECT_TRUE(readAhead.TakeStreams(dirText_ + entries_[1].name, &streams, &read));
+  EXPECT_TRUE(streams.empty());
 }
 
 TEST_F(CrcReadAheadTest, InterruptSeenByAHelperEndsTheRunWithoutACrc) {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "crc/crc_read_ahead.h"
 #include "run/run.h"
 #include "run/terminate.h"
 
@@ -25,7 +26,11 @@ bool StreamsShown(const Run& run) {
 }
 
 void ReadStreams(Run& run, const std::string& path, std::vector<StreamEntry>* streams) {
-  switch (run.fs.NamedStreams(path, streams)) {
+  StreamsRead read;
+  if (run.readAhead == nullptr || !run.readAhead->TakeStreams(path, streams, &read)) {
+    read = run.fs.NamedStreams(path, streams);
+  }
+  switch (read) {
     case StreamsRead::kRead:
       break;
     case StreamsRead::kHeaderUnreadable:
