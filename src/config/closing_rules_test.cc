@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "config/option_test_support.h"
+#include "run/terminate.h"
+#include "testing/test_run.h"
 
 namespace korven {
 namespace {
@@ -61,7 +62,7 @@ TEST(ClosingRulesTest, EachRuleOnARecordSetUpByHand) {
        }},
   };
   for (const Case& c : cases) {
-    ParserRun p;
+    TestRun p;
     c.setUp(p.run);
     ApplyClosingRules(p.run);
     EXPECT_TRUE(c.holds(p.run)) << c.name;
@@ -69,7 +70,7 @@ TEST(ClosingRulesTest, EachRuleOnARecordSetUpByHand) {
 }
 
 TEST(ClosingRulesTest, SigningAndErasingTogetherAreRefused) {
-  ParserRun p;
+  TestRun p;
   p.run.settings.createSignature = 1;
   p.run.settings.eraseSignature = 1;
   int status = -1;

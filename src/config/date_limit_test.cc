@@ -4,8 +4,9 @@
 
 #include <string>
 
-#include "config/option_test_support.h"
 #include "platform/system.h"
+#include "run/terminate.h"
+#include "testing/test_run.h"
 
 namespace korven {
 namespace {
@@ -35,7 +36,7 @@ TEST(DateLimitTest, DatesSetTheBoundTheDayLimitAndTheLetters) {
       {"12-31-2008", DateBound::kNewer, 2008, 12, 31, -299, ""},
   };
   for (const Case& c : cases) {
-    ParserRun p;
+    TestRun p;
     ASSERT_EQ(SetDateLimit(p.run, c.text, c.bound), "") << c.text;
     bool newer = c.bound == DateBound::kNewer;
     const OptionValues& v = p.run.values;
@@ -49,7 +50,7 @@ TEST(DateLimitTest, DatesSetTheBoundTheDayLimitAndTheLetters) {
 }
 
 TEST(DateLimitTest, TheDayStartsInLocalTime) {
-  ParserRun p;
+  TestRun p;
   p.sys.utcOffsetMinutes = 60;
   ASSERT_EQ(SetDateLimit(p.run, "03-07-2008", DateBound::kNewer), "");
   EXPECT_EQ(p.run.values.newerThanTime, StartOfDay(p.sys, 2008, 3, 7));
@@ -58,14 +59,14 @@ TEST(DateLimitTest, TheDayStartsInLocalTime) {
 }
 
 TEST(DateLimitTest, LettersOfBothBoundsAddUp) {
-  ParserRun p;
+  TestRun p;
   ASSERT_EQ(SetDateLimit(p.run, "01-01-2008ac", DateBound::kNewer), "");
   ASSERT_EQ(SetDateLimit(p.run, "03-01-2008cw", DateBound::kOlder), "");
   EXPECT_EQ(p.run.values.dateLetters, "acw");
 }
 
 TEST(DateLimitTest, DaysLeaveTheDateBoundsAlone) {
-  ParserRun p;
+  TestRun p;
   uint64_t newer = p.run.values.newerThanTime;
   ASSERT_EQ(SetDateLimit(p.run, "30", DateBound::kNewer), "");
   ASSERT_EQ(SetDateLimit(p.run, "2", DateBound::kOlder), "");
@@ -80,7 +81,7 @@ TEST(DateLimitTest, RefusesWhatIsNotADate) {
                                "00-01-2008", "01-32-2008", "02-29-2007", "01-01-1600", "01-01-08",
                                "01-01-20080", "01-01-2008x", "01-01-2008 w", "a1-01-2008", "01/01/"};
   for (const char* text : texts) {
-    ParserRun p;
+    TestRun p;
     EXPECT_NE(SetDateLimit(p.run, text, DateBound::kNewer), "") << text;
     EXPECT_EQ(p.run.settings.dateFilterOn, 0) << text;
   }

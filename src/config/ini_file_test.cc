@@ -2,15 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
-#include "config/option_test_support.h"
 #include "platform/path.h"
+#include "run/terminate.h"
+#include "testing/test_run.h"
 
 namespace korven {
 namespace {
 
-int ApplyAndEnd(ParserRun& p, const std::string& path) {
+int ApplyAndEnd(TestRun& p, const std::string& path) {
   try {
     ApplyIniFile(p.run, path);
   } catch (const RunEnded& ended) {
@@ -35,24 +38,27 @@ TEST(FindIniFileTest, ProgramFileBeforeSuiteFileCurrentDirectoryFirst) {
       {"other_names", {"cwd/korven.ini.bak", "cwd/xkorven.ini"}, ""},
   };
   for (const Case& c : cases) {
-    ParserRun p(std::string("find_") + c.name);
-    for (const std::string& file : c.files) WriteWholeFile(p.home + file, "");
-    std::string expected = *c.found ? p.home + c.found : "";
+    TestRun p;
+    p.MakeHome();
+    for (const std::string& file : c.files) WriteFileText(p.Home() + file, "");
+    std::string expected = *c.found ? p.Home() + c.found : "";
     EXPECT_EQ(FindIniFile(p.run), expected) << c.name;
   }
 }
 
 TEST(FindIniFileTest, ADirectoryOfThatNameIsNoIniFile) {
-  ParserRun p("find_directory");
-  std::filesystem::create_directories(p.home + "cwd/korven.ini");
-  WriteWholeFile(p.home + "bin/korven.ini", "");
-  EXPECT_EQ(FindIniFile(p.run), p.home + "bin/korven.ini");
+  TestRun p;
+  p.MakeHome();
+  std::filesystem::create_directories(p.Home() + "cwd/korven.ini");
+  WriteFileText(p.Home() + "bin/korven.ini", "");
+  EXPECT_EQ(FindIniFile(p.run), p.Home() + "bin/korven.ini");
 }
 
 TEST(ApplyIniFileTest, ReadsOnlyItsOwnSection) {
-  ParserRun p("apply_section");
-  std::string ini = p.home + "cwd/korven.ini";
-  WriteWholeFile(ini,
+  TestRun p;
+  p.MakeHome();
+  std::string ini = p.Home() + "cwd/korven.ini";
+  WriteFileText(ini,
                  "; a comment\n"
                  "[OTHER]\n"
                  "width=10\n"
@@ -81,9 +87,10 @@ TEST(ApplyIniFileTest, ReadsOnlyItsOwnSection) {
 }
 
 TEST(ApplyIniFileTest, ALastLineWithoutNewlineCounts) {
-  ParserRun p("apply_last_line");
-  std::string ini = p.home + "cwd/korven.ini";
-  WriteWholeFile(ini, "[KORVEN]\nrecurse=1");
+  TestRun p;
+  p.MakeHome();
+  std::string ini = p.Home() + "cwd/korven.ini";
+  WriteFileText(ini, "[KORVEN]\nrecurse=1");
   ASSERT_EQ(ApplyAndEnd(p, ini), -1) << p.Messages();
   EXPECT_EQ(p.run.settings.recurse, 1);
 }
@@ -106,9 +113,10 @@ TEST(ApplyIniFileTest, BadLinesEndTheRunWithReasonFour) {
        kIsWin32 ? "Can't have a \\ in the file type option" : "Can't have a / in the file type option"},
   };
   for (const Case& c : cases) {
-    ParserRun p("apply_bad");
-    std::string ini = p.home + "cwd/korven.ini";
-    WriteWholeFile(ini, c.text);
+    TestRun p;
+    p.MakeHome();
+    std::string ini = p.Home() + "cwd/korven.ini";
+    WriteFileText(ini, c.text);
     EXPECT_EQ(ApplyAndEnd(p, ini), kParameterFile) << c.text;
     std::string where = "\nINI file " + ini + ", line " + std::to_string(c.line) + ": ";
     EXPECT_NE(p.Messages().find(where), std::string::npos) << c.text << p.Messages();
@@ -117,7 +125,7 @@ TEST(ApplyIniFileTest, BadLinesEndTheRunWithReasonFour) {
 }
 
 TEST(ApplyIniFileTest, UnreadableFileEndsTheRunWithReasonFour) {
-  ParserRun p;
+  TestRun p;
   EXPECT_EQ(ApplyAndEnd(p, "/nonexistent-korven-test-dir/my.ini"), kParameterFile);
   EXPECT_NE(p.Messages().find("/nonexistent-korven-test-dir/my.ini"), std::string::npos);
 }

@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "config/option_test_support.h"
 #include "platform/path.h"
+#include "run/terminate.h"
+#include "testing/test_run.h"
 
 namespace korven {
 namespace {
@@ -117,7 +118,7 @@ TEST(ParseOptionsTest, SwitchesSetTheirFields) {
       {{"-x", "*.obj"}, &RunSettings::excludeOn, 1},
   };
   for (const Case& c : cases) {
-    ParserRun p;
+    TestRun p;
     ASSERT_EQ(p.Parse(c.args), -1) << Show(c.args) << p.Messages();
     EXPECT_EQ(p.run.settings.*c.field, c.expected) << Show(c.args);
   }
@@ -140,7 +141,7 @@ TEST(ParseOptionsTest, CodedValues) {
       {{"--output=stdout"}, TimeKind::kWrite, OutputMode::kNamedStdout},
   };
   for (const Case& c : cases) {
-    ParserRun p;
+    TestRun p;
     ASSERT_EQ(p.Parse(c.args), -1) << Show(c.args) << p.Messages();
     EXPECT_EQ(p.run.settings.timeKind, c.timeKind) << Show(c.args);
     EXPECT_EQ(p.run.settings.outputMode, c.outputMode) << Show(c.args);
@@ -167,7 +168,7 @@ TEST(ParseOptionsTest, WidthFromTheWordOrTheNextArgument) {
       {{"-w2600"}, 2600, 2600, 2},
   };
   for (const Case& c : cases) {
-    ParserRun p;
+    TestRun p;
     ASSERT_EQ(p.Parse(c.args), -1) << Show(c.args) << p.Messages();
     EXPECT_EQ(p.run.settings.nameWidth, c.width) << Show(c.args);
     EXPECT_EQ(p.run.settings.nameWidthGiven, c.given) << Show(c.args);
@@ -187,7 +188,7 @@ TEST(ParseOptionsTest, AWidthSwitchesAutomaticWidthOff) {
       {{"-M", "-N"}, 1},
   };
   for (const Case& c : cases) {
-    ParserRun p;
+    TestRun p;
     ASSERT_EQ(p.Parse(c.args), -1) << Show(c.args) << p.Messages();
     EXPECT_EQ(p.run.settings.autoWidth, c.autoWidth) << Show(c.args);
   }
@@ -204,7 +205,7 @@ TEST(ParseOptionsTest, DelimiterIsACharacterACodeOrPipe) {
       {{"-d44"}, ','},
   };
   for (const Case& c : cases) {
-    ParserRun p;
+    TestRun p;
     ASSERT_EQ(p.Parse(c.args), -1) << Show(c.args) << p.Messages();
     EXPECT_EQ(p.run.values.delimiterChar, c.delimiter) << Show(c.args);
     EXPECT_EQ(p.run.settings.delimiterOn, 1) << Show(c.args);
@@ -212,7 +213,7 @@ TEST(ParseOptionsTest, DelimiterIsACharacterACodeOrPipe) {
 }
 
 TEST(ParseOptionsTest, ListsTakeWordsUpToTheNextOption) {
-  ParserRun p;
+  TestRun p;
   ASSERT_EQ(p.Parse({"-p", "A", "B", "-r", "-f", "*.c", "*.h", "+n", "-x", "*.o", "tmp*"}), -1)
       << p.Messages();
   EXPECT_EQ(p.run.values.searchPaths, (std::vector<std::string>{"A", "B"}));
@@ -223,7 +224,7 @@ TEST(ParseOptionsTest, ListsTakeWordsUpToTheNextOption) {
 }
 
 TEST(ParseOptionsTest, ListStartsInTheRestOfTheWord) {
-  ParserRun p;
+  TestRun p;
   ASSERT_EQ(p.Parse({"-pA", "B", "-f*.c"}), -1) << p.Messages();
   EXPECT_EQ(p.run.values.searchPaths, (std::vector<std::string>{"A", "B"}));
   EXPECT_EQ(p.run.values.searchTypes, (std::vector<std::string>{"*.c"}));
@@ -231,14 +232,14 @@ TEST(ParseOptionsTest, ListStartsInTheRestOfTheWord) {
 
 TEST(ParseOptionsTest, AbsolutePathsAreNotOptionsOnPosix) {
   if (kSlashStartsOption) GTEST_SKIP() << "a slash introduces options here";
-  ParserRun p;
+  TestRun p;
   ASSERT_EQ(p.Parse({"/usr/src", "-p", "/tmp", "/var", "-r"}), -1) << p.Messages();
   EXPECT_EQ(p.run.values.searchPaths, (std::vector<std::string>{"/usr/src", "/tmp", "/var"}));
 }
 
 TEST(ParseOptionsTest, SlashIntroducesOptionsOnWin32) {
   if (!kSlashStartsOption) GTEST_SKIP() << "a slash begins an absolute path here";
-  ParserRun p;
+  TestRun p;
   ASSERT_EQ(p.Parse({"/r", "-p", "A", "/v"}), -1) << p.Messages();
   EXPECT_EQ(p.run.settings.recurse, 1);
   EXPECT_EQ(p.run.settings.quietLevel, 1);
@@ -248,7 +249,7 @@ TEST(ParseOptionsTest, SlashIntroducesOptionsOnWin32) {
 TEST(ParseOptionsTest, FileTypeRefusesAPathSeparator) {
   // Win32 takes "/" for a backslash too.
   for (const std::string& separator : {std::string(1, kPathSeparator), std::string("/")}) {
-    ParserRun p;
+    TestRun p;
     EXPECT_EQ(p.Parse({"-f", "sub" + separator + "*.c"}), kIllegalOption);
     EXPECT_EQ(p.Messages().find("Can't have a " + separator + " in the file type option\n"), 0u)
         << p.Messages();
@@ -257,19 +258,19 @@ TEST(ParseOptionsTest, FileTypeRefusesAPathSeparator) {
 
 TEST(ParseOptionsTest, BackslashIsPartOfAFileTypeOnPosix) {
   if (kIsWin32) GTEST_SKIP() << "the backslash separates paths here";
-  ParserRun p;
+  TestRun p;
   ASSERT_EQ(p.Parse({"-f", "a\\b*"}), -1) << p.Messages();
   EXPECT_EQ(p.run.values.searchTypes, (std::vector<std::string>{"a\\b*"}));
 }
 
 TEST(ParseOptionsTest, NoTypeGivesEveryFile) {
-  ParserRun p;
+  TestRun p;
   ASSERT_EQ(p.Parse({"-r"}), -1);
   EXPECT_EQ(p.run.values.searchTypes, (std::vector<std::string>{"*.*"}));
 }
 
 TEST(ParseOptionsTest, OutputStdoutKeepsTheListingOnStandardOutput) {
-  ParserRun p;
+  TestRun p;
   ASSERT_EQ(p.Parse({"-a", "-o", "stdout"}), -1) << p.Messages();
   EXPECT_EQ(p.run.settings.outputMode, OutputMode::kNamedStdout);
   EXPECT_EQ(p.run.settings.appendOutput, 0);
@@ -277,11 +278,11 @@ TEST(ParseOptionsTest, OutputStdoutKeepsTheListingOnStandardOutput) {
 }
 
 TEST(ParseOptionsTest, OutputNameIsKeptAndItsTemplateExpanded) {
-  ParserRun p;
+  TestRun p;
   ASSERT_EQ(p.Parse({"-o", "list.txt"}), -1) << p.Messages();
   EXPECT_EQ(p.run.values.outputPath, "list.txt");
 
-  ParserRun t;
+  TestRun t;
   ASSERT_EQ(t.Parse({"-oout_COMPUTERNAME.txt"}), -1) << t.Messages();
   EXPECT_EQ(t.run.settings.outputMode, OutputMode::kFile);
   EXPECT_NE(t.run.values.outputPath.find("TESTHOST"), std::string::npos)
@@ -290,13 +291,13 @@ TEST(ParseOptionsTest, OutputNameIsKeptAndItsTemplateExpanded) {
 }
 
 TEST(ParseOptionsTest, TimeKindsWithSecondsAndYearFirstDates) {
-  ParserRun w;
+  TestRun w;
   ASSERT_EQ(w.Parse({"-tW"}), -1);
   EXPECT_EQ(w.run.settings.timeKind, TimeKind::kWrite);
   EXPECT_EQ(w.run.settings.printSeconds, 1);
   EXPECT_EQ(w.run.settings.printDateTime, 1);
 
-  ParserRun three;
+  TestRun three;
   ASSERT_EQ(three.Parse({"-T3"}), -1);
   EXPECT_EQ(three.run.settings.timeKind, TimeKind::kAllThree);
   EXPECT_EQ(three.run.settings.allThreeTimes, 1);
@@ -305,7 +306,7 @@ TEST(ParseOptionsTest, TimeKindsWithSecondsAndYearFirstDates) {
 }
 
 TEST(ParseOptionsTest, SizeAndDisplacementValues) {
-  ParserRun p;
+  TestRun p;
   ASSERT_EQ(p.Parse({"-L", "2147483647", "-G0", "-D", "100,20c"}), -1) << p.Messages();
   EXPECT_EQ(p.run.values.sizeLess, 2147483647);
   EXPECT_EQ(p.run.values.sizeGreater, 0);
@@ -313,13 +314,13 @@ TEST(ParseOptionsTest, SizeAndDisplacementValues) {
   EXPECT_EQ(p.run.values.displaceEnd, 20);
   EXPECT_EQ(p.run.values.displaceEndKind, 'c');
 
-  ParserRun b;
+  TestRun b;
   ASSERT_EQ(b.Parse({"-b"}), -1);
   EXPECT_EQ(b.run.values.displacement, 512);
 }
 
 TEST(ParseOptionsTest, AttributeMasksSortKeysAndOptX) {
-  ParserRun p;
+  TestRun p;
   ASSERT_EQ(p.Parse({"-q", "-hs+r", "-YnA", "-Xtext", "-8850E"}), -1) << p.Messages();
   EXPECT_EQ(p.run.values.attrMaskMinus, 0x2u | 0x4u);
   EXPECT_EQ(p.run.values.attrMaskPlus, 0x1u);
@@ -328,27 +329,27 @@ TEST(ParseOptionsTest, AttributeMasksSortKeysAndOptX) {
   EXPECT_EQ(p.run.values.optXText, "text");
   EXPECT_EQ(p.run.values.longNameWidth, 50);
 
-  ParserRun reset;
+  TestRun reset;
   ASSERT_EQ(reset.Parse({"-q+ae", "-q+N", "-q-0"}), -1) << reset.Messages();
   EXPECT_EQ(reset.run.values.attrMaskPlus, 0x4023u);
   EXPECT_EQ(reset.run.values.attrMaskMinus, 0x4023u);
 }
 
 TEST(ParseOptionsTest, NoticeIsPrintedAndTheRunGoesOn) {
-  ParserRun p;
+  TestRun p;
   ASSERT_EQ(p.Parse({"-@", "-r"}), -1);
   EXPECT_NE(p.Listing().find("CRC-32"), std::string::npos);
   EXPECT_EQ(p.run.settings.recurse, 1);
 }
 
 TEST(ParseOptionsTest, QuestionMarkPrintsHelpAndEndsWithReasonFive) {
-  ParserRun p;
+  TestRun p;
   EXPECT_EQ(p.Parse({"-?"}), kIllegalOption);
   EXPECT_NE(p.Listing().find("Usage"), std::string::npos);
 }
 
 TEST(ParseOptionsTest, IllegalOptionPausesTwoSeconds) {
-  ParserRun p;
+  TestRun p;
   EXPECT_EQ(p.Parse({"-rk"}), kIllegalOption);
   EXPECT_NE(p.Messages().find("\nIllegal option -rk\n"), std::string::npos) << p.Messages();
   EXPECT_EQ(p.sys.sleptMilliseconds, 2000);
@@ -431,7 +432,7 @@ TEST(ParseOptionsTest, RefusedWithReasonFive) {
       {{"--Recurse"}, "\nIllegal option: --Recurse"},
   };
   for (const Case& c : cases) {
-    ParserRun p;
+    TestRun p;
     EXPECT_EQ(p.Parse(c.args), kIllegalOption) << Show(c.args);
     EXPECT_NE(p.Messages().find(c.message), std::string::npos)
         << Show(c.args) << "\n" << p.Messages();
@@ -450,20 +451,21 @@ TEST(ParseOptionsTest, At128EntriesAListIsFull) {
   for (const Case& c : cases) {
     Args args = {c.option};
     for (int i = 0; i < 128; ++i) args.push_back("e" + std::to_string(i));
-    ParserRun full;
+    TestRun full;
     EXPECT_EQ(full.Parse(args), -1) << c.option << full.Messages();
 
     args.push_back("one-more");
-    ParserRun over;
+    TestRun over;
     EXPECT_EQ(over.Parse(args), kIllegalOption) << c.option;
     EXPECT_NE(over.Messages().find(c.message), std::string::npos) << over.Messages();
   }
 }
 
 TEST(ParseOptionsTest, BareWordsSplitIntoPathsAndTypes) {
-  ParserRun p("bare_words");
+  TestRun p;
+  p.MakeHome();
   std::string file = p.sys.currentDirectory + "/notes.txt";
-  WriteWholeFile(file, "x");
+  WriteFileText(file, "x");
   ASSERT_EQ(p.Parse({"src/*.cpp", "docs", "*.h", "lib/a?c", "/*.c", file, "-r"}), -1)
       << p.Messages();
   EXPECT_EQ(p.run.values.searchPaths,
@@ -485,7 +487,7 @@ TEST(ParseOptionsTest, ZuluWithoutTimeColumnsShowsWriteTimes) {
       {{"-Z", "-t0"}, 0, TimeKind::kNone},
   };
   for (const Case& c : cases) {
-    ParserRun p;
+    TestRun p;
     ASSERT_EQ(p.Parse(c.args), -1) << Show(c.args);
     EXPECT_EQ(p.run.settings.printDateTime, c.printDateTime) << Show(c.args);
     EXPECT_EQ(p.run.settings.timeKind, c.timeKind) << Show(c.args);
@@ -542,83 +544,87 @@ TEST(ParseOptionsTest, LongOptionsReachTheSameFields) {
       {{"--sortable-date"}, &RunSettings::sortableDate, 1},
   };
   for (const Case& c : cases) {
-    ParserRun p;
+    TestRun p;
     ASSERT_EQ(p.Parse(c.args), -1) << Show(c.args) << p.Messages();
     EXPECT_EQ(p.run.settings.*c.field, c.expected) << Show(c.args);
   }
 }
 
 TEST(ParseOptionsTest, VariableWidthTurnsABlankDelimiterIntoAPipe) {
-  ParserRun blank;
+  TestRun blank;
   ASSERT_EQ(blank.Parse({"--variable"}), -1);
   EXPECT_EQ(blank.run.values.delimiterChar, '|');
 
-  ParserRun comma;
+  TestRun comma;
   ASSERT_EQ(comma.Parse({"-d,", "--variable"}), -1);
   EXPECT_EQ(comma.run.values.delimiterChar, ',');
 }
 
 TEST(ParseOptionsTest, ExclusionsKeepTheirCaseOnlyWhenAsked) {
-  ParserRun upper;
+  TestRun upper;
   ASSERT_EQ(upper.Parse({"-x", "*.Obj", "--exclude=tmp"}), -1);
   EXPECT_EQ(upper.run.values.excludeTypes, (std::vector<std::string>{"*.OBJ", "TMP"}));
 
-  ParserRun kept;
+  TestRun kept;
   ASSERT_EQ(kept.Parse({"-x", "*.Obj", "--exclude-keep-case"}), -1);
   EXPECT_EQ(kept.run.values.excludeTypes, (std::vector<std::string>{"*.Obj"}));
 }
 
 TEST(ParseOptionsTest, HelpLongOptionEndsWithStatusZero) {
-  ParserRun p;
+  TestRun p;
   EXPECT_EQ(p.Parse({"--help"}), kNormalExit);
   EXPECT_NE(p.Listing().find("Usage"), std::string::npos);
 }
 
 TEST(ParseOptionsTest, AccountingFileFromTheOption) {
-  ParserRun p("accounting_option");
+  TestRun p;
+  p.MakeHome();
   std::string first = p.sys.currentDirectory + "/first.log";
   std::string second = p.sys.currentDirectory + "/second.log";
   ASSERT_EQ(p.Parse({"-1", first, "-1" + second}), -1) << p.Messages();
   EXPECT_EQ(p.run.settings.accountingOn, 1);
   EXPECT_EQ(p.run.values.accountingPath, second);
-  EXPECT_NE(ReadWholeFile(first).find("Accounting file overridden by option -1 file pointing to " +
+  EXPECT_NE(ReadFileText(first).find("Accounting file overridden by option -1 file pointing to " +
                                       second + "\n"),
             std::string::npos);
 
-  ParserRun off("accounting_off");
+  TestRun off;
+  off.MakeHome();
   ASSERT_EQ(off.Parse({"-1", off.sys.currentDirectory + "/x.log", "+1"}), -1);
   EXPECT_EQ(off.run.settings.accountingOn, 0);
   EXPECT_EQ(off.run.accounting, nullptr);
 }
 
 TEST(ParseOptionsTest, UnopenableAccountingFileIsRefused) {
-  ParserRun p;
+  TestRun p;
   EXPECT_EQ(p.Parse({"-1", "/nonexistent-dir/x.log"}), kIllegalOption);
   EXPECT_EQ(p.run.settings.accountingOn, 0);
 }
 
 TEST(ParseOptionsTest, LogBesideOutputOpensTheOutputNameWithLog) {
-  ParserRun p("log_beside");
+  TestRun p;
+  p.MakeHome();
   std::string out = p.sys.currentDirectory + "/list.txt";
   ASSERT_EQ(p.Parse({"-o", out, "--log-beside-output"}), -1) << p.Messages();
   EXPECT_EQ(p.run.settings.accountingOn, 1);
   EXPECT_EQ(p.run.values.accountingPath, out + ".log");
   EXPECT_NE(p.run.accounting, nullptr);
 
-  ParserRun console;
+  TestRun console;
   ASSERT_EQ(console.Parse({"--log-beside-output"}), -1);
   EXPECT_EQ(console.run.accounting, nullptr);
 }
 
 TEST(ParseOptionsTest, AccountingVariableOpensTheLog) {
-  ParserRun p("acct_variable");
+  TestRun p;
+  p.MakeHome();
   std::string log = p.sys.currentDirectory + "/acct.log";
   p.sys.environment["ACCT"] = log;
   ASSERT_EQ(p.Parse({}), -1) << p.Messages();
   EXPECT_EQ(p.run.settings.accountingOn, 1);
   EXPECT_EQ(p.run.values.accountingPath, log);
 
-  ParserRun stale;
+  TestRun stale;
   stale.sys.environment["ACCT"] = "/nonexistent-dir/acct.log";
   EXPECT_EQ(stale.Parse({}), -1);
   EXPECT_EQ(stale.run.settings.accountingOn, 0);
@@ -627,30 +633,32 @@ TEST(ParseOptionsTest, AccountingVariableOpensTheLog) {
 
 TEST(ParseOptionsTest, SourcesOverrideInOrder) {
   // environment < ACCT < INI < command line
-  ParserRun p("precedence");
+  TestRun p;
+  p.MakeHome();
   std::string dir = p.sys.currentDirectory + "/";
   p.sys.environment["SILENT"] = "on";
   p.sys.environment["ACCT"] = dir + "from_acct.log";
-  WriteWholeFile(dir + "korven.ini",
+  WriteFileText(dir + "korven.ini",
                  "[KORVEN]\nquiet=off\nwidth=50\naccounting=" + dir + "from_ini.log\n"
                  "recurse=on\ntime=c\n");
-  p.Prepare();
+  p.ApplyDefaults();
   ASSERT_EQ(p.run.settings.quietLevel, 1);
 
   ASSERT_EQ(p.Parse({"-w60", "-r"}), -1) << p.Messages();
   EXPECT_EQ(p.run.settings.quietLevel, 0);    // INI over environment
   EXPECT_EQ(p.run.values.accountingPath, dir + "from_ini.log");  // INI over ACCT
-  EXPECT_NE(ReadWholeFile(dir + "from_acct.log").find("This file closed.\n"), std::string::npos);
+  EXPECT_NE(ReadFileText(dir + "from_acct.log").find("This file closed.\n"), std::string::npos);
   EXPECT_EQ(p.run.settings.nameWidth, 60);    // command line over INI
   EXPECT_EQ(p.run.settings.recurse, 0);       // -r toggles the INI's on
   EXPECT_EQ(p.run.settings.timeKind, TimeKind::kCreation);    // INI over built-in
 }
 
 TEST(ParseOptionsTest, NamedIniFileIsSkippedByTheRestOfTheParsing) {
-  ParserRun p("named_ini");
+  TestRun p;
+  p.MakeHome();
   std::string ini = p.sys.currentDirectory + "/other.cfg";
-  WriteWholeFile(ini, "[korven]\nrecurse=1\n");
-  WriteWholeFile(p.sys.currentDirectory + "/korven.ini", "[KORVEN]\nzulu=1\n");
+  WriteFileText(ini, "[korven]\nrecurse=1\n");
+  WriteFileText(p.sys.currentDirectory + "/korven.ini", "[KORVEN]\nzulu=1\n");
   ASSERT_EQ(p.Parse({"src", "-.ini", ini, "-v"}), -1) << p.Messages();
   EXPECT_EQ(p.run.settings.recurse, 1);
   EXPECT_EQ(p.run.settings.zuluTime, 0);  // the file found by name is not read
@@ -660,7 +668,10 @@ TEST(ParseOptionsTest, NamedIniFileIsSkippedByTheRestOfTheParsing) {
 }
 
 TEST(ParseOptionsTest, NothingCrashesTheParser) {
-  // Every short option letter, alone, at the end, and followed by odd words.
+  // Every short option letter, alone, at the end, and followed by odd words;
+  // "-1 +" opens an accounting file named "+" in the current directory.
+  TempDir dir;
+  dir.Enter();
   const std::string letters = "aoO1pfxriIvnNwWMmtTZzSRCVEbDdchlgLG8AqYyX9P@?";
   const Args tails[] = {{}, {"-"}, {""}, {"--"}, {"-?"}, {"+"}, {"999999999999999999999"}};
   for (char prefix : std::string("-+")) {
@@ -668,7 +679,7 @@ TEST(ParseOptionsTest, NothingCrashesTheParser) {
       for (const Args& tail : tails) {
         Args args = {std::string(1, prefix) + letter};
         args.insert(args.end(), tail.begin(), tail.end());
-        ParserRun p;
+        TestRun p;
         int status = p.Parse(args);
         EXPECT_TRUE(status == -1 || status == kIllegalOption || status == kNormalExit) << Show(args);
       }

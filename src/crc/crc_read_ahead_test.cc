@@ -1,51 +1,33 @@
 #include "crc/crc_read_ahead.h"
 
 #include <gtest/gtest.h>
-#include <sys/xattr.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "crc/crc_kernels.h"
+#include "driver/driver.h"
 #include "platform/file_system.h"
-#include "platform/posix/posix_file_system.h"
+#include "platform/system.h"
 #include "run/run.h"
 #include "run/terminate.h"
-#include "listing/test_run.h"
-#include "testing/fake_system.h"
+#include "testing/memory_file_system.h"
+#include "testing/test_run.h"
 
 namespace korven {
 namespace {
 
-// The real file system, counting the files opened on threads other than the test's.
-class CountingFileSystem : public PosixFileSystem {
- public:
-  std::thread::id listingThread = std::this_thread::get_id();
-  std::atomic<int> helperOpens{0};
-
-  FileHandle OpenForReading(const std::string& path) override {
-    if (std::this_thread::get_id() != listingThread) ++helperOpens;
-    return PosixFileSystem::OpenForReading(path);
-  }
-};
-
 class CrcReadAheadTest : public testing::Test {
  protected:
   CrcReadAheadTest() {
-    run_.message = tmpfile();
-    run_.listing = tmpfile();
-  }
-  ~CrcReadAheadTest() override {
-    fclose(run_.message);
-    fclose(run_.listing);
+    // Counts the files opened on threads other than the test's.
+    fs_.beforeOpen = [this](const std::string&) {
+      if (std::this_thread::get_id() != listingThread_) ++helperOpens_;
+    };
   }
 
   // A file of `size` random bytes, with its entry and its CRC text by the reference kernel.
@@ -56,7 +38,7 @@ class CrcReadAheadTest : public testing::Test {
     FindEntry entry;
     entry.name = "file" + std::to_string(entries_.size());
     entry.size = size;
-    std::ofstream(dirText_ + entry.name, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(size));
+    fs_.AddFile(dir_ + entry.name, bytes);
     entries_.push_back(entry);
     char text[kCrcTextSize];
     auto data = reinterpret_cast<const unsigned char*>(bytes.data());
@@ -72,25 +54,26 @@ class CrcReadAheadTest : public testing::Test {
   std::string CrcOf(size_t index) {
     uint32_t value = 0;
     char text[kCrcTextSize];
-    return FileCrc(run_, dirText_ + entries_[index].name, &value, text, 0, entries_[index].size);
+    return FileCrc(run_, dir_ + entries_[index].name, &value, text, 0, entries_[index].size);
   }
 
   // Waits until the helpers have opened `count` files.
   void AwaitHelperOpens(int count) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (fs_.helperOpens.load() < count && std::chrono::steady_clock::now() < deadline) {
+    while (helperOpens_.load() < count && std::chrono::steady_clock::now() < deadline) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    ASSERT_EQ(fs_.helperOpens.load(), count);
+    ASSERT_EQ(helperOpens_.load(), count);
   }
 
-  TempDir dir_;
-  const std::string& dirText_ = dir_.Path();
+  const std::string dir_ = "/d/";
+  const std::thread::id listingThread_ = std::this_thread::get_id();
+  std::atomic<int> helperOpens_{0};
   std::vector<FindEntry> entries_;
   std::vector<std::string> expected_;
-  FakeSystem sys_;
-  CountingFileSystem fs_;
-  korven::Run run_{fs_, sys_};
+  MemoryFileSystem fs_;
+  TestRun t_{fs_};
+  korven::Run& run_ = t_.run;
 };
 
 TEST_F(CrcReadAheadTest, ResultsReadByHelpersAreTheFilesOwn) {
@@ -99,10 +82,10 @@ TEST_F(CrcReadAheadTest, ResultsReadByHelpersAreTheFilesOwn) {
   }
   CrcReadAhead readAhead(run_, 2);
   ASSERT_EQ(run_.readAhead, &readAhead);
-  readAhead.Begin(dirText_, Batch());
+  readAhead.Begin(dir_, Batch());
   AwaitHelperOpens(static_cast<int>(entries_.size()));
   for (size_t i = 0; i < entries_.size(); ++i) EXPECT_EQ(CrcOf(i), expected_[i]) << entries_[i].size;
-  EXPECT_EQ(ReadAll(run_.message), "");
+  EXPECT_EQ(t_.Messages(), "");
 }
 
 // The listing and the helpers race through batches; whoever reads a file,
@@ -116,22 +99,22 @@ TEST_F(CrcReadAheadTest, ListingTakesEveryResultInItsTurn) {
   for (const Case& c : {Case{1, 1}, Case{3, 1}, Case{1, 3}, Case{3, 2}}) {
     CrcReadAhead readAhead(run_, c.helpers);
     for (int round = 0; round < 3; ++round) {
-      CrcReadAheadBatch batch(run_, dirText_, Batch());
+      CrcReadAheadBatch batch(run_, dir_, Batch());
       for (size_t i = 0; i < entries_.size(); i += c.step) {
         ASSERT_EQ(CrcOf(i), expected_[i]) << "helpers " << c.helpers << " step " << c.step << " file " << i;
       }
     }
   }
-  EXPECT_GT(fs_.helperOpens.load(), 0);
+  EXPECT_GT(helperOpens_.load(), 0);
 }
 
 TEST_F(CrcReadAheadTest, FileGoneBeforeItsReadIsACrcError) {
   AddFile(100);
   AddFile(200);
-  std::filesystem::remove(dirText_ + entries_[0].name);
+  fs_.RemoveFile(dir_ + entries_[0].name);
   CrcReadAhead readAhead(run_, 1);
-  readAhead.Begin(dirText_, Batch());
-  AwaitHelperOpens(2);
+  readAhead.Begin(dir_, Batch());
+  AwaitHelperOpens(3);  // the gone file is tried by both opens
   EXPECT_EQ(CrcOf(0), "CRCERROR");
   EXPECT_EQ(CrcOf(1), expected_[1]);
 }
@@ -140,23 +123,23 @@ TEST_F(CrcReadAheadTest, FilesOutsideTheBatchAreReadByTheListing) {
   AddFile(10);
   AddFile(20);
   CrcReadAhead readAhead(run_, 1);
-  readAhead.Begin(dirText_, {&entries_[0]});
+  readAhead.Begin(dir_, {&entries_[0]});
   CrcOutcome outcome;
-  EXPECT_FALSE(readAhead.Take(dirText_ + entries_[1].name, 0, &outcome));
-  EXPECT_FALSE(readAhead.Take(dirText_ + entries_[0].name, 512, &outcome));
+  EXPECT_FALSE(readAhead.Take(dir_ + entries_[1].name, 0, &outcome));
+  EXPECT_FALSE(readAhead.Take(dir_ + entries_[0].name, 512, &outcome));
   EXPECT_EQ(CrcOf(1), expected_[1]);
 }
 
 TEST_F(CrcReadAheadTest, HelpersReadTheNamedStreamsOfARunThatListsThem) {
   AddFile(10);
   AddFile(20);
-  const std::string first = dirText_ + entries_[0].name;
-  if (setxattr(first.c_str(), "user.note", "hello", 5, 0) != 0) GTEST_SKIP() << "no user extended attributes here";
+  const std::string first = dir_ + entries_[0].name;
+  fs_.AddStream(first, ":note:$DATA", "hello");
   run_.countingPass = 0;
   run_.volumeType = kVolumeNamedStreams;
   run_.settings.showStreams = 1;
   CrcReadAhead readAhead(run_, 1);
-  readAhead.Begin(dirText_, Batch());
+  readAhead.Begin(dir_, Batch());
   AwaitHelperOpens(2);
   std::vector<StreamEntry> streams;
   StreamsRead read = StreamsRead::kHeaderUnreadable;
@@ -169,15 +152,15 @@ TEST_F(CrcReadAheadTest, HelpersReadTheNamedStreamsOfARunThatListsThem) {
   EXPECT_EQ(streams[0].size, 5u);
   EXPECT_FALSE(readAhead.TakeStreams(first, &streams, &read));  // handed over once
   EXPECT_EQ(CrcOf(1), expected_[1]);
-  EXPECT_TRUE(readAhead.TakeStreams(dirText_ + entries_[1].name, &streams, &read));
+  EXPECT_TRUE(readAhead.TakeStreams(dir_ + entries_[1].name, &streams, &read));
   EXPECT_TRUE(streams.empty());
 }
 
 TEST_F(CrcReadAheadTest, InterruptSeenByAHelperEndsTheRunWithoutACrc) {
   AddFile(kCrcReadChunk * 2);
-  sys_.interrupted = true;
+  t_.sys.interrupted = true;
   CrcReadAhead readAhead(run_, 1);
-  readAhead.Begin(dirText_, Batch());
+  readAhead.Begin(dir_, Batch());
   AwaitHelperOpens(1);
   try {
     CrcOf(0);
@@ -200,19 +183,85 @@ TEST_F(CrcReadAheadTest, UnregistersFromTheRunAndStartsNoHelpersWhenAskedForNone
   EXPECT_EQ(run_.readAhead, nullptr);
 }
 
-TEST_F(CrcReadAheadTest, SuitsOnlyRunsThatReadEveryFileOnceUnchanged) {
-  EXPECT_TRUE(ReadAheadSuits(run_));
-  const std::pair<const char*, int32_t RunSettings::*> settings[] = {
-      {"path names only", &RunSettings::pathNameOnly},  {"date filter", &RunSettings::dateFilterOn},
-      {"size above", &RunSettings::sizeGreaterOn},      {"size below", &RunSettings::sizeLessOn},
-      {"create signature", &RunSettings::createSignature}, {"verify signature", &RunSettings::verifySignature},
-      {"erase signature", &RunSettings::eraseSignature},
+// What a run shows and leaves behind: its exit status, listing and
+// messages, the files' contents afterwards and the opens it took.
+struct Outcome {
+  int status = -1;
+  std::string listing;
+  std::string messages;
+  std::string files;
+  int opens = 0;
+};
+
+// The program run on one small tree, recursively, with `options`; helpers
+// read ahead where the file system reads in parallel and the run suits them.
+Outcome ListTree(const std::vector<std::string>& options, bool readsInParallel) {
+  struct File {
+    const char* path;
+    std::string content;
+    int day;  // written at noon UTC of this day of March 2008; "now" is the 7th
   };
-  for (const auto& [name, field] : settings) {
-    korven::Run run(fs_, sys_);
-    run.settings.*field = 1;
-    EXPECT_FALSE(ReadAheadSuits(run)) << name;
-    EXPECT_EQ(CrcReadAhead::HelpersFor(run), 0u) << name;
+  std::string random(100000, '\0');
+  std::mt19937 generator(7);
+  for (char& c : random) c = static_cast<char>(generator());
+  std::vector<File> files = {
+      {"/t/a.txt", "123456789", 6},
+      {"/t/big.bin", random, 1},
+      {"/t/empty.txt", "", 7},
+      {"/t/signed.exe", "123456789CBF43926", 3},
+      {"/t/sub/deep.dat", random.substr(0, 5000), 2},
+      {"/t/sub/small.txt", "abc", 5},
+  };
+  // Enough files in one directory for the helpers to get ahead of the listing.
+  std::vector<std::string> names;
+  for (size_t i = 0; i < 40; ++i) names.push_back("/t/many/f" + std::to_string(i) + ".dat");
+  for (size_t i = 0; i < names.size(); ++i) {
+    files.push_back({names[i].c_str(), random.substr(i * 1000, i * 97), static_cast<int>(1 + i % 7)});
+  }
+  MemoryFileSystem fs;
+  fs.readsInParallel = readsInParallel;
+  for (const File& file : files) {
+    FileTimes times;
+    times.write = times.access = times.creation = EpochToFileTime(UtcSeconds(2008, 3, file.day, 12, 0, 0));
+    fs.AddFile(file.path, file.content, times);
+  }
+
+  TestRun t(fs);
+  std::vector<std::string> args = {"korven", "/t", "-r"};
+  args.insert(args.end(), options.begin(), options.end());
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  Outcome outcome;
+  try {
+    RunProgram(t.run, static_cast<int>(argv.size()), argv.data());
+  } catch (const RunEnded& ended) {
+    outcome.status = ended.status;
+  }
+  outcome.listing = t.Listing();
+  outcome.messages = t.Messages();
+  for (const File& file : files) outcome.files += std::string(file.path) + ": " + fs.Content(file.path) + "\n";
+  outcome.opens = fs.opensForReading + fs.fallbackOpens;
+  return outcome;
+}
+
+// Helpers only ever save time: under every option set the run lists the
+// same bytes, changes the files alike and opens no file more often.
+TEST(CrcReadAheadRunTest, ListsTheSameWithAndWithoutHelpers) {
+  const std::vector<std::string> optionSets[] = {
+      {},           {"-N"},       {"-l", "3"}, {"-g", "3"}, {"-G", "1000"}, {"-L", "1000"},
+      {"-C"},       {"-V"},       {"-E"},      {"-R"},      {"-b"},         {"-D4"},
+      {"-C", "-V"}, {"-x", "*.TXT"},
+  };
+  for (const std::vector<std::string>& options : optionSets) {
+    std::string shown;
+    for (const std::string& option : options) shown += " " + option;
+    const Outcome alone = ListTree(options, false);
+    const Outcome helped = ListTree(options, true);
+    EXPECT_EQ(helped.status, alone.status) << shown;
+    EXPECT_EQ(helped.listing, alone.listing) << shown;
+    EXPECT_EQ(helped.messages, alone.messages) << shown;
+    EXPECT_EQ(helped.files, alone.files) << shown;
+    EXPECT_EQ(helped.opens, alone.opens) << shown;
   }
 }
 

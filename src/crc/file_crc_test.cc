@@ -3,77 +3,28 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <random>
-#include <unistd.h>
 #include <string>
 #include <vector>
 
 #include "crc/crc_kernels.h"
-#include "platform/file_system.h"
-#include "platform/posix/posix_file_system.h"
 #include "run/run.h"
 #include "run/terminate.h"
-#include "testing/fake_system.h"
+#include "testing/memory_file_system.h"
+#include "testing/test_run.h"
 
 namespace korven {
 namespace {
 
-// The real file system with its reading steps open to sabotage.
-class ScriptedFileSystem : public PosixFileSystem {
- public:
-  bool failPrimaryOpen = false;
-  int readsBeforeError = -1;  // reads that succeed before every later one fails; -1: never fail
-  size_t readLimit = 0;       // most bytes one read returns, as from a pipe; 0: no limit
-  int reads = 0;
-  int primaryOpens = 0;
-  int fallbackOpens = 0;
-  int closes = 0;
-
-  FileHandle OpenForReading(const std::string& path) override {
-    ++primaryOpens;
-    return failPrimaryOpen ? kInvalidHandle : PosixFileSystem::OpenForReading(path);
-  }
-  FileHandle OpenFallback(const std::string& path) override {
-    ++fallbackOpens;
-    return PosixFileSystem::OpenFallback(path);
-  }
-  int64_t Read(FileHandle handle, void* buffer, size_t count) override {
-    ++reads;
-    if (readsBeforeError == 0) return -1;
-    if (readsBeforeError > 0) --readsBeforeError;
-    return PosixFileSystem::Read(handle, buffer, readLimit != 0 && readLimit < count ? readLimit : count);
-  }
-  void Close(FileHandle handle) override {
-    ++closes;
-    PosixFileSystem::Close(handle);
-  }
-};
-
 class FileCrcTest : public testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("korven_file_crc_" + std::to_string(getpid()) + "_" +
-            testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
-    run_.message = message_;
-    run_.listing = listing_;
-  }
-  void TearDown() override {
-    std::filesystem::remove_all(dir_);
-    fclose(message_);
-    fclose(listing_);
-  }
-
-  // Writes `size` random bytes to a fresh file and keeps them for the expected value.
+  // A fresh file of `size` random bytes, kept for the expected value.
   std::string MakeFile(size_t size) {
     std::mt19937 random(static_cast<uint32_t>(size));
     bytes_.resize(size);
     for (auto& b : bytes_) b = static_cast<unsigned char>(random());
-    std::string path = (dir_ / ("file" + std::to_string(size))).string();
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes_.data()), size);
+    std::string path = "/d/file" + std::to_string(size);
+    fs_.AddFile(path, std::string(bytes_.begin(), bytes_.end()));
     return path;
   }
 
@@ -83,21 +34,10 @@ class FileCrcTest : public testing::Test {
     return ~CrcUpdateByteTable(0xFFFFFFFFu, bytes_.data() + start, bytes_.size() - start);
   }
 
-  std::string Messages() {
-    fflush(message_);
-    rewind(message_);
-    std::string text;
-    for (int c; (c = fgetc(message_)) != EOF;) text += static_cast<char>(c);
-    return text;
-  }
-
-  std::filesystem::path dir_;
   std::vector<unsigned char> bytes_;
-  FILE* message_ = tmpfile();
-  FILE* listing_ = tmpfile();
-  FakeSystem sys_;
-  ScriptedFileSystem fs_;
-  korven::Run run_{fs_, sys_};
+  MemoryFileSystem fs_;
+  TestRun t_{fs_};
+  korven::Run& run_ = t_.run;
 };
 
 TEST_F(FileCrcTest, MatchesReferenceAcrossSizesAndOffsets) {
@@ -122,9 +62,9 @@ TEST_F(FileCrcTest, MatchesReferenceAcrossSizesAndOffsets) {
     EXPECT_EQ(value, Expected(static_cast<size_t>(c.offset))) << c.size << " from " << c.offset;
     EXPECT_STREQ(text, expectedText) << c.size << " from " << c.offset;
   }
-  EXPECT_EQ(fs_.closes, fs_.primaryOpens);
+  EXPECT_EQ(fs_.closes, fs_.opensForReading);
   EXPECT_EQ(fs_.fallbackOpens, 0);
-  EXPECT_EQ(Messages(), "");
+  EXPECT_EQ(t_.Messages(), "");
 }
 
 TEST_F(FileCrcTest, ShortReadEndingAtTheExpectedSizeIsTheLastRead) {
@@ -156,7 +96,7 @@ TEST_F(FileCrcTest, ShortReadEndingAtTheExpectedSizeIsTheLastRead) {
     EXPECT_EQ(value, Expected(static_cast<size_t>(c.offset))) << c.size << " from " << c.offset;
     EXPECT_EQ(fs_.reads, c.reads) << c.size << " from " << c.offset;
   }
-  EXPECT_EQ(fs_.closes, fs_.primaryOpens);
+  EXPECT_EQ(fs_.closes, fs_.opensForReading);
 }
 
 TEST_F(FileCrcTest, FileLongerThanExpectedIsReadToItsEnd) {
@@ -225,9 +165,9 @@ TEST_F(FileCrcTest, OffsetAtOrPastTheEndGivesZero) {
 TEST_F(FileCrcTest, UnopenablePathGivesCrcErrorAndLeavesValue) {
   uint32_t value = 0x12345678;
   char text[kCrcTextSize];
-  EXPECT_STREQ(FileCrc(run_, (dir_ / "missing").string(), &value, text, 0), "CRCERROR");
+  EXPECT_STREQ(FileCrc(run_, "/d/missing", &value, text, 0), "CRCERROR");
   EXPECT_EQ(value, 0x12345678u);
-  EXPECT_EQ(fs_.primaryOpens, 1);
+  EXPECT_EQ(fs_.opensForReading, 1);
   EXPECT_EQ(fs_.fallbackOpens, 1);
   EXPECT_EQ(fs_.closes, 0);
 }
@@ -239,13 +179,13 @@ TEST_F(FileCrcTest, ReadErrorMidFileGivesCrcErrorAndMessage) {
   char text[kCrcTextSize];
   EXPECT_STREQ(FileCrc(run_, path, &value, text, 0), "CRCERROR");
   EXPECT_EQ(value, 0x12345678u);
-  EXPECT_NE(Messages().find(path), std::string::npos);
+  EXPECT_NE(t_.Messages().find(path), std::string::npos);
   EXPECT_EQ(fs_.closes, 1);
 }
 
 TEST_F(FileCrcTest, FallbackOpenAppliesTheOffset) {
   std::string path = MakeFile(70000);
-  fs_.failPrimaryOpen = true;
+  fs_.failOpenForReading.insert(path);
   uint32_t value = 0;
   char text[kCrcTextSize];
   FileCrc(run_, path, &value, text, 512);
@@ -257,7 +197,7 @@ TEST_F(FileCrcTest, FallbackOpenAppliesTheOffset) {
 
 TEST_F(FileCrcTest, InterruptBetweenChunksEndsTheRunAndClosesTheFile) {
   std::string path = MakeFile(kCrcReadChunk + 200000);
-  sys_.interrupted = true;
+  t_.sys.interrupted = true;
   uint32_t value = 0x12345678;
   char text[kCrcTextSize];
   try {

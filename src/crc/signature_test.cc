@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "listing/test_run.h"
+#include "testing/test_run.h"
 #include "testing/bitwise_crc.h"
 
 namespace korven {

@@ -9,21 +9,15 @@
 #include <functional>
 #include <vector>
 
-#include "listing/test_run.h"
-#include "platform/posix/posix_file_system.h"
+#include "testing/memory_file_system.h"
+#include "testing/test_run.h"
+#include "text/text.h"
 
 namespace korven {
 namespace {
 
 uint64_t FileTimeOf(int year, int month, int day, int hour, int minute, int second) {
   return EpochToFileTime(UtcSeconds(year, month, day, hour, minute, second));
-}
-
-std::string Upper(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
 }
 
 std::string Padded(const std::string& text, size_t width) {
@@ -46,7 +40,7 @@ struct Fixture {
     entry.times.access = FileTimeOf(2008, 3, 7, 4, 0, 0);
     entry.times.creation = FileTimeOf(2001, 1, 1, 12, 0, 1);
   }
-  std::string UpperPath() const { return Upper(dir.Path() + entry.name); }
+  std::string UpperPath() const { return UpperAscii(dir.Path() + entry.name); }
   std::string Process() {
     ProcessFile(t.run, dir.Path(), entry);
     return t.Listing();
@@ -140,11 +134,12 @@ TEST(FileProcessor, NameWidthsAndFitting) {
     EXPECT_EQ(f.Process().substr(0, 20), "/.../A.TXT CBF43926 ");
   }
   {
-    Fixture f;  // -W 30: the tail-preserving form
-    f.t.run.settings.nameWidth = 30;
-    f.t.run.values.nameWidthLevel = 3;
+    Fixture f;  // -W: the tail-preserving form, two characters short of the path
     const std::string path = f.UpperPath();
-    EXPECT_EQ(f.Process().substr(0, 31), path.substr(0, 21) + ".../A.TXT ");
+    const size_t width = path.size() - 2;
+    f.t.run.settings.nameWidth = static_cast<int>(width);
+    f.t.run.values.nameWidthLevel = 3;
+    EXPECT_EQ(f.Process().substr(0, width + 1), path.substr(0, width - 9) + ".../A.TXT ");
   }
   {
     Fixture f;  // variable width: the whole path, whatever its length
@@ -160,7 +155,7 @@ TEST(FileProcessor, NameLongerThanTheFieldIsCutToExactlyItsWidth) {
   f.entry.name = std::string(50, 'n') + ".txt";
   f.dir.Write(f.entry.name, "123456789");
   const std::string record = f.Process();
-  EXPECT_EQ(record.substr(0, 36), Padded("/.../" + Upper(f.entry.name), 0).substr(0, 35) + " ");
+  EXPECT_EQ(record.substr(0, 36), Padded("/.../" + UpperAscii(f.entry.name), 0).substr(0, 35) + " ");
   EXPECT_EQ(record.substr(36, 9), "CBF43926 ");
 }
 
@@ -168,7 +163,7 @@ TEST(FileProcessor, ControlCharactersInANameShowAsQuestionMarks) {
   Fixture f;
   f.entry.name = "a\nb.txt";
   f.dir.Write(f.entry.name, "123456789");
-  EXPECT_EQ(f.Process(), Padded(Upper(f.dir.Path()) + "A?B.TXT", 35) + " CBF43926           9 03/06/2008 22:30w EST \n");
+  EXPECT_EQ(f.Process(), Padded(UpperAscii(f.dir.Path()) + "A?B.TXT", 35) + " CBF43926           9 03/06/2008 22:30w EST \n");
 }
 
 TEST(FileProcessor, SizeFilterBoundsAreInclusive) {
@@ -302,7 +297,7 @@ TEST(FileProcessor, ProgressShowsTheNameOnlyWhenListingToAFile) {
 TEST(FileProcessor, UnreadableFileIsListedWithCrcError) {
   Fixture f;
   f.entry.name = "gone.txt";
-  EXPECT_EQ(f.Process(), Padded(Upper(f.dir.Path()) + "GONE.TXT", 35) + " CRCERROR           9 03/06/2008 22:30w EST \n");
+  EXPECT_EQ(f.Process(), Padded(UpperAscii(f.dir.Path()) + "GONE.TXT", 35) + " CRCERROR           9 03/06/2008 22:30w EST \n");
 }
 
 struct stat StatOf(const std::string& path) {
@@ -336,13 +331,11 @@ TEST(FileProcessor, FailedResetIsReportedOnTheMessageStreamAndInTheAccountingFil
   Fixture f;
   f.entry.name = "gone.txt";
   f.t.run.settings.resetTimes = 1;
-  FILE* accounting = tmpfile();
-  f.t.run.accounting = accounting;
+  f.t.run.accounting = tmpfile();  // closed with the run
   f.Process();
   const std::string message = "\nCan't reset filetime for " + f.dir.Path() + "gone.txt\n";
   EXPECT_EQ(f.t.Messages(), message);
-  EXPECT_EQ(ReadAll(accounting), message);
-  fclose(accounting);
+  EXPECT_EQ(ReadAll(f.t.run.accounting), message);
 }
 
 TEST(FileProcessor, CreateThenVerifyInOneRun) {
@@ -383,49 +376,26 @@ TEST(FileProcessor, EraseCutsTheSignatureAndKeepsTheFileReadOnly) {
   EXPECT_EQ(f.dir.Read("a.txt"), "123456789");
 }
 
-// Finds nothing by its exact name, as Win32 does for a name whose bytes the
-// code page can't carry, and answers the '?' search from a fixed list.
-class NoExactNames : public PosixFileSystem {
- public:
-  std::vector<FindEntry> entries;
-  std::string patternAsked;
-  bool LookUp(const std::string&, FindEntry*) override { return false; }
-  bool FindFiles(const std::string&, const std::string& pattern, std::vector<FindEntry>* found) override {
-    patternAsked = pattern;
-    *found = entries;
-    return !entries.empty();
-  }
-};
-
 TEST(FileProcessor, NameWithBytesAboveAsciiIsFoundThroughTheQuestionMarkPattern) {
-  NoExactNames fs;
-  FakeSystem sys;
-  sys.utcOffsetMinutes = -300;
-  sys.zoneName = "EST";
-  korven::Run run(fs, sys);
-  ApplyEnvironmentDefaults(run);
-  ApplyBuiltInDefaults(run);
-  run.listing = tmpfile();
-  TempDir dir;
+  // The exact name finds nothing, as on Win32 for a name whose bytes the code
+  // page can't carry.
+  MemoryFileSystem fs;
+  TestRun t(fs);
+  const std::string dir = "/d/";
   const std::string name = "caf\xe9.txt";
-  dir.Write(name, "123456789");
-  FindEntry other;
-  other.name = "cafe.txt";  // differs in an ASCII byte: another file
-  FindEntry right;
-  right.name = name;
-  right.size = 9;
-  fs.entries = {other, right};
+  fs.AddFile(dir + "cafe.txt", "other");  // differs in an ASCII byte: another file
+  fs.AddFile(dir + name, "123456789");
+  fs.failLookUp.insert(dir + name);
 
-  ProcessFile(run, dir.Path(), name);
-  EXPECT_EQ(fs.patternAsked, "caf?.txt");
-  const std::string listing = ReadAll(run.listing);
-  EXPECT_EQ(listing.substr(0, 45), Padded(Upper(dir.Path()) + "CAF\xe9.TXT", 35) + " CBF43926 ");
+  ProcessFile(t.run, dir, name);
+  EXPECT_EQ(fs.searchPatterns(), std::vector<std::string>{"caf?.txt"});
+  const std::string listing = t.Listing();
+  EXPECT_EQ(listing.substr(0, 45), Padded("/D/CAF\xe9.TXT", 35) + " CBF43926 ");
 
-  fs.entries = {other};
-  ProcessFile(run, dir.Path(), name);
-  EXPECT_EQ(ReadAll(run.listing), listing);  // skipped silently
-  EXPECT_EQ(run.counters.listedFiles, 1);
-  fclose(run.listing);
+  fs.RemoveFile(dir + name);
+  ProcessFile(t.run, dir, name);
+  EXPECT_EQ(t.Listing(), listing);  // skipped silently
+  EXPECT_EQ(t.run.counters.listedFiles, 1);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "listing/test_run.h"
+#include "testing/test_run.h"
 #include "testing/memory_file_system.h"
 
 namespace korven {

@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "listing/file_times.h"
-#include "listing/test_run.h"
+#include "testing/test_run.h"
 
 namespace korven {
 namespace {

@@ -5,62 +5,43 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/file_system.h"
 #include "run/run.h"
-#include "testing/fake_system.h"
+#include "testing/test_run.h"
 
 namespace korven {
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::string text;
-  FILE* file = fopen(path.c_str(), "r");
-  if (file == nullptr) return text;
-  int c;
-  while ((c = fgetc(file)) != EOF) text += static_cast<char>(c);
-  fclose(file);
-  return text;
-}
-
 TEST(AccountingTest, EchoQuotesOnlyALonePipe) {
-  FakeSystem sys;
-  korven::Run run(RealFileSystem(), sys);
-  run.startTime = sys.now;
-  std::string path = ::testing::TempDir() + "korven_accounting_echo.log";
-  remove(path.c_str());
-  ASSERT_TRUE(OpenAccountingFile(run, path));
+  TestRun t;
+  TempDir dir;
+  const std::string path = dir.Path() + "echo.log";
+  ASSERT_TRUE(OpenAccountingFile(t.run, path));
   char a0[] = "/bin/korven", a1[] = "-r", a2[] = "|", a3[] = "a|b";
   char* argv[] = {a0, a1, a2, a3};
-  EchoCommandLine(run, 4, argv);
-  WriteAccountingHeader(run);
-  CloseAccountingFile(run);
-  EXPECT_EQ(ReadFile(path), " /bin/korven -r \"|\" a|b\n  Started: Fri Mar  7 14:05:00 2008\n");
+  EchoCommandLine(t.run, 4, argv);
+  WriteAccountingHeader(t.run);
+  CloseAccountingFile(t.run);
+  EXPECT_EQ(ReadFileText(path), " /bin/korven -r \"|\" a|b\n  Started: Fri Mar  7 09:05:00 2008\n");
 }
 
 TEST(AccountingTest, NewFileReplacesTheOpenOneAndSaysSo) {
-  FakeSystem sys;
-  korven::Run run(RealFileSystem(), sys);
-  std::string first = ::testing::TempDir() + "korven_accounting_1.log";
-  std::string second = ::testing::TempDir() + "korven_accounting_2.log";
-  remove(first.c_str());
-  remove(second.c_str());
-  ASSERT_TRUE(OpenAccountingFile(run, first));
-  ASSERT_TRUE(OpenAccountingFile(run, second));
-  CloseAccountingFile(run);
-  EXPECT_EQ(ReadFile(first),
+  TestRun t;
+  TempDir dir;
+  const std::string first = dir.Path() + "1.log";
+  const std::string second = dir.Path() + "2.log";
+  ASSERT_TRUE(OpenAccountingFile(t.run, first));
+  ASSERT_TRUE(OpenAccountingFile(t.run, second));
+  CloseAccountingFile(t.run);
+  EXPECT_EQ(ReadFileText(first),
             "This file closed.\nAccounting file overridden by option -1 file pointing to " + second + "\n");
-  EXPECT_EQ(ReadFile(second), "");
+  EXPECT_EQ(ReadFileText(second), "");
 }
 
 TEST(AccountingTest, UnopenableFileIsReportedAndKeepsTheOldOne) {
-  FakeSystem sys;
-  korven::Run run(RealFileSystem(), sys);
-  FILE* message = tmpfile();
-  run.message = message;
-  EXPECT_FALSE(OpenAccountingFile(run, "/nonexistent-dir/x.log"));
-  EXPECT_EQ(run.accounting, nullptr);
-  EXPECT_GT(ftell(message), 0);
-  fclose(message);
+  TestRun t;
+  EXPECT_FALSE(OpenAccountingFile(t.run, "/nonexistent-dir/x.log"));
+  EXPECT_EQ(t.run.accounting, nullptr);
+  EXPECT_NE(t.Messages(), "");
 }
 
 }  // namespace

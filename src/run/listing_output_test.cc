@@ -1,14 +1,12 @@
 #include "run/listing_output.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/path.h"
 #include "run/run.h"
@@ -16,6 +14,7 @@
 #include "run/terminate.h"
 #include "testing/fake_system.h"
 #include "testing/memory_file_system.h"
+#include "testing/temp_dir.h"
 
 namespace korven {
 namespace {
@@ -47,17 +46,6 @@ INSTANTIATE_TEST_SUITE_P(
                     RecordLengthCase{35, TimeKind::kAccess, 1, 35 + 22 + 24 + 17 + 1},
                     RecordLengthCase{60, TimeKind::kCreation, 0, 60 + 22 + 24 + 1}));
 
-std::string Contents(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
 // The exit status of `body`, which must end the run; -1 when it returns.
 int StatusOf(const std::function<void()>& body) {
   try {
@@ -71,15 +59,9 @@ int StatusOf(const std::function<void()>& body) {
 class ListingOutputTest : public testing::Test {
  protected:
   ListingOutputTest() {
-    dir = fs::temp_directory_path() /
-          ("korven-listing-output-" + std::to_string(getpid()) + "-" +
-           testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
     run.settings.nameWidth = 35;
     run.settings.timeKind = TimeKind::kWrite;
   }
-  ~ListingOutputTest() override { fs::remove_all(dir); }
 
   void NameOutput(const fs::path& path, bool append) {
     run.settings.outputMode = OutputMode::kFile;
@@ -87,7 +69,8 @@ class ListingOutputTest : public testing::Test {
     run.values.outputPath = path.string();
   }
 
-  fs::path dir;
+  TempDir temp;
+  const fs::path dir{temp.Path()};
   MemoryFileSystem fileSystem;
   FakeSystem system;
   korven::Run run{fileSystem, system};
@@ -104,26 +87,26 @@ TEST_F(ListingOutputTest, WithoutOutputFileTheListingStaysOnStandardOutput) {
 
 TEST_F(ListingOutputTest, NamedFileIsReplaced) {
   fs::path path = dir / "list.txt";
-  WriteFile(path, "old contents\n");
+  WriteFileText(path, "old contents\n");
   NameOutput(path, false);
   OpenListingOutput(run);
   ASSERT_TRUE(run.listingIsFile);
   fputs("new record\n", run.listing);
   fclose(run.listing);
   run.listingIsFile = false;
-  EXPECT_EQ(Contents(path), "new record\n");
+  EXPECT_EQ(ReadFileText(path), "new record\n");
 }
 
 TEST_F(ListingOutputTest, AppendKeepsWhatTheFileHeld) {
   fs::path path = dir / "list.txt";
-  WriteFile(path, "old contents\n");
+  WriteFileText(path, "old contents\n");
   NameOutput(path, true);
   OpenListingOutput(run);
   ASSERT_TRUE(run.listingIsFile);
   fputs("new record\n", run.listing);
   fclose(run.listing);
   run.listingIsFile = false;
-  EXPECT_EQ(Contents(path), "old contents\nnew record\n");
+  EXPECT_EQ(ReadFileText(path), "old contents\nnew record\n");
 }
 
 TEST_F(ListingOutputTest, SortedOutputGetsNoHeader) {
@@ -133,11 +116,9 @@ TEST_F(ListingOutputTest, SortedOutputGetsNoHeader) {
 }
 
 TEST_F(ListingOutputTest, DriveLetterGivesTheDriveIndex) {
-  fs::path before = fs::current_path();
-  fs::current_path(dir);
+  temp.Enter();  // on POSIX "b:list.txt" is a file in the current directory
   NameOutput("b:list.txt", false);
   OpenListingOutput(run);
-  fs::current_path(before);
   EXPECT_EQ(run.outputDriveIndex, kHasDriveLetters ? 1 : -1);
 }
 
@@ -272,7 +253,7 @@ TEST_F(RemovableDiskTest, ListingGoesOnInANewFileAfterTheHundredthRecord) {
   std::vector<std::string> fullDisks;
   system.keys = {'\n', '\n'};
   system.onWaitKey = [&] {
-    fullDisks.push_back(Contents(path));
+    fullDisks.push_back(ReadFileText(path));
     fileSystem.freeBytes = RoomFor(100);
   };
   EstimateRecordsPerDisk(run);
@@ -291,7 +272,7 @@ TEST_F(RemovableDiskTest, ListingGoesOnInANewFileAfterTheHundredthRecord) {
                               "\n Processed 100 files, 100000 bytes:  See continuation disk \n");
   EXPECT_EQ(fullDisks[1], Records(101, 200) +
                               "\n Processed 200 files, 200000 bytes:  See continuation disk \n");
-  EXPECT_EQ(Contents(path), Records(201, 230));
+  EXPECT_EQ(ReadFileText(path), Records(201, 230));
   EXPECT_EQ(message, "\n\nOutput disk is full, replace and hit return\n"
                      "\n\nOutput disk is full, replace and hit return\n");
   EXPECT_TRUE(system.keys.empty());

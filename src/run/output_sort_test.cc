@@ -1,11 +1,7 @@
 #include "run/output_sort.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,11 +10,10 @@
 #include "run/terminate.h"
 #include "testing/fake_system.h"
 #include "testing/memory_file_system.h"
+#include "testing/temp_dir.h"
 
 namespace korven {
 namespace {
-
-namespace fs = std::filesystem;
 
 // Records of width 10 with the default blanks: name, CRC-32, size, date, time, zone.
 const char kAlpha[] = "/B/ALPHA   0000000A          30 03/07/2008 14:05w UTC \n";
@@ -126,31 +121,26 @@ TEST(SortKeysOfTest, LetterCaseStandsInForMissingDirections) {
 class SortOutputFileTest : public testing::Test {
  protected:
   SortOutputFileTest() {
-    path = fs::temp_directory_path() / ("korven-output-sort-" + std::to_string(getpid()));
-    run.values.outputPath = path.string();
+    run.values.outputPath = path;
     run.settings.nameWidth = 10;
     run.settings.sortOutput = 1;
     run.terminating = true;  // Terminate calls the sort
   }
-  ~SortOutputFileTest() override { fs::remove(path); }
-
-  fs::path path;
+  TempDir dir;
+  const std::string path = dir.Path() + "list.txt";
   MemoryFileSystem fileSystem;
   FakeSystem system;
   korven::Run run{fileSystem, system};
 };
 
 TEST_F(SortOutputFileTest, RewritesTheFileInKeyOrder) {
-  std::ofstream(path, std::ios::binary) << Listing();
+  WriteFileText(path, Listing());
   run.values.sortKeyLetters = "S";
   run.values.sortKeys = {-1, 999};
   testing::internal::CaptureStderr();
   SortOutputFile(run);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "\n\nSORTING OUTPUT\n\n\n");
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  EXPECT_EQ(text.str(), std::string(kGamma) + kAlpha + kDelta + kBeta + kSummary);
+  EXPECT_EQ(ReadFileText(path), std::string(kGamma) + kAlpha + kDelta + kBeta + kSummary);
 }
 
 TEST_F(SortOutputFileTest, MissingFileEndsWithReasonTwo) {
@@ -163,7 +153,7 @@ TEST_F(SortOutputFileTest, MissingFileEndsWithReasonTwo) {
   }
   std::string message = testing::internal::GetCapturedStderr();
   EXPECT_EQ(status, kInputFile);
-  EXPECT_NE(message.find("can't read output file " + path.string() + " for sorting\n"),
+  EXPECT_NE(message.find("can't read output file " + path + " for sorting\n"),
             std::string::npos)
       << message;
 }

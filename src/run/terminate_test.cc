@@ -7,33 +7,19 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/file_system.h"
 #include "run/run.h"
-#include "testing/fake_system.h"
+#include "testing/test_run.h"
 
 namespace korven {
 namespace {
 
-std::string ReadAll(FILE* file) {
-  std::string text;
-  rewind(file);
-  char chunk[512];
-  size_t got;
-  while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, got);
-  return text;
-}
-
 struct TerminateFixture : ::testing::Test {
-  FakeSystem sys;
-  korven::Run run{RealFileSystem(), sys};
-  FILE* message = tmpfile();
+  TestRun t;
+  FakeSystem& sys = t.sys;
+  korven::Run& run = t.run;
+  FILE* message = run.message;
 
-  TerminateFixture() {
-    run.message = message;
-    run.startTime = sys.now - 65;
-    run.settings.showStreams = 1;
-  }
-  ~TerminateFixture() override { fclose(message); }
+  TerminateFixture() { run.startTime = sys.now - 65; }
 
   int End(int reason) {
     try {
@@ -118,7 +104,7 @@ TEST_F(TerminateFixture, QuietRunStillWritesAccountingSummary) {
   EXPECT_EQ(ReadAll(message), "");
   EXPECT_EQ(run.accounting, nullptr);
   EXPECT_EQ(ReadAll(keep),
-            "\n Record length 82\n  3 directories, 4 files, 5,000 bytes: \n\n\n  Finished: Fri Mar  7 14:05:00 2008\n"
+            "\n Record length 82\n  3 directories, 4 files, 5,000 bytes: \n\n\n  Finished: Fri Mar  7 09:05:00 2008\n"
             "  Elapsed:  0 hrs. 1 mins. 5 secs.\n" + std::string(53, '*') + "\n");
   fclose(keep);
 }

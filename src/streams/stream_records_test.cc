@@ -2,17 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
-#include "config/defaults.h"
-#include "listing/test_run.h"
 #include "platform/path.h"
 #include "run/run.h"
 #include "run/terminate.h"
 #include "streams/file_streams.h"
-#include "testing/fake_system.h"
 #include "testing/memory_file_system.h"
+#include "testing/test_run.h"
 
 namespace korven {
 namespace {
@@ -26,14 +23,11 @@ std::string Padded(const std::string& text, size_t width) {
 // without times. NamedStreams reports `read`.
 struct Streamed {
   MemoryFileSystem fs;
-  FakeSystem sys;
-  korven::Run run{fs, sys};
+  TestRun t{fs};
+  korven::Run& run = t.run;
   std::string file = std::string(1, kPathSeparator) + "T" + kPathSeparator + "A.TXT";
 
   explicit Streamed(StreamsRead read = StreamsRead::kRead) {
-    ApplyBuiltInDefaults(run);
-    run.listing = tmpfile();
-    run.message = tmpfile();
     run.countingPass = 0;
     run.volumeType = kVolumeNamedStreams;
     run.settings.printDateTime = 0;
@@ -41,10 +35,6 @@ struct Streamed {
     fs.AddStream(file, ":info:$DATA", "hello");
     fs.AddStream(file, ":more:$DATA", "x");
     fs.streamsRead = read;
-  }
-  ~Streamed() {
-    fclose(run.listing);
-    fclose(run.message);
   }
 };
 
@@ -63,9 +53,9 @@ TEST(StreamRecords, AStreamThatCantBeReadEndsTheObjectsStreamsNotTheRun) {
   for (const ReadCase& c : cases) {
     Streamed s(c.read);
     ListFileStreams(s.run, s.file, "A.TXT");
-    EXPECT_EQ(ReadAll(s.run.message), c.message);
+    EXPECT_EQ(s.t.Messages(), c.message);
     // The streams read before the fault are listed and counted like files.
-    EXPECT_EQ(ReadAll(s.run.listing), Padded(s.file + ":info", 35) + " 3610A686           5 \n" +
+    EXPECT_EQ(s.t.Listing(), Padded(s.file + ":info", 35) + " 3610A686           5 \n" +
                                           Padded(s.file + ":more", 35) + " 8CDC1683           1 \n");
     EXPECT_EQ(s.run.counters.streamCount, 2);
     EXPECT_EQ(s.run.counters.listedFiles, 2);
@@ -88,7 +78,7 @@ TEST(StreamRecords, PrivilegesThatCantBeHadEndTheRunWithReasonSeven) {
       status = ended.status;
     }
     EXPECT_EQ(status, kOtherExit);
-    EXPECT_TRUE(ReadAll(s.run.message).starts_with(std::string(c.message) +
+    EXPECT_TRUE(s.t.Messages().starts_with(std::string(c.message) +
                                                   "\nTry using the -S option and rerun program\n\n"));
   }
 }
@@ -107,7 +97,7 @@ TEST(StreamRecords, ReadOnlyInTheMainPassWithStreamsOnAndOnAVolumeThatHoldsThem)
     Streamed s;
     c.set(s.run);
     ListFileStreams(s.run, s.file, "A.TXT");
-    EXPECT_EQ(ReadAll(s.run.listing), "") << c.what;
+    EXPECT_EQ(s.t.Listing(), "") << c.what;
     EXPECT_EQ(s.run.counters.streamCount, 0) << c.what;
   }
 }

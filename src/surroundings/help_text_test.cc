@@ -6,6 +6,7 @@
 #include <string>
 
 #include "run/terminate.h"
+#include "testing/temp_dir.h"
 
 namespace korven {
 namespace {
@@ -13,10 +14,7 @@ namespace {
 std::string Printed(void (*print)(FILE*)) {
   FILE* file = tmpfile();
   print(file);
-  std::string text;
-  rewind(file);
-  int c;
-  while ((c = fgetc(file)) != EOF) text += static_cast<char>(c);
+  std::string text = ReadAll(file);
   fclose(file);
   return text;
 }

@@ -92,6 +92,7 @@ bool MemoryFileSystem::FindFiles(const std::string& dir, const std::string& patt
   std::lock_guard<std::mutex> lock(mutex_);
   found->clear();
   searches_.push_back(dir);
+  searchPatterns_.push_back(pattern);
   std::shared_ptr<Node> directory = Find(dir);
   if (directory == nullptr || !directory->entry.IsDirectory()) return false;
   std::vector<FindEntry> all;
@@ -118,7 +119,7 @@ bool MemoryFileSystem::FindFiles(const std::string& dir, const std::string& patt
 bool MemoryFileSystem::LookUp(const std::string& path, FindEntry* entry) {
   std::lock_guard<std::mutex> lock(mutex_);
   std::shared_ptr<Node> node = Find(path);
-  if (node == nullptr) return false;
+  if (node == nullptr || failLookUp.count(path) != 0) return false;
   *entry = node->entry;
   return true;
 }

@@ -35,8 +35,10 @@ class MemoryFileSystem : public FileSystem {
   // The contents of a file, empty when there is none.
   std::string Content(const std::string& path);
 
-  // The directories searched, in order, one per FindFiles call.
+  // The directories searched, in order, one per FindFiles call, and the
+  // pattern of each.
   const std::vector<std::string>& searches() const { return searches_; }
+  const std::vector<std::string>& searchPatterns() const { return searchPatterns_; }
 
   // Faults and events, for the tests of what the program does about them.
   // Called with the path at every open, before the file is looked for: a
@@ -46,6 +48,9 @@ class MemoryFileSystem : public FileSystem {
   std::set<std::string> failOpenForReading;  // paths whose OpenForReading fails
   std::set<std::string> failOpenFallback;    // paths whose OpenFallback fails
   std::set<std::string> failOpenForUpdate;   // paths whose OpenForUpdate fails
+  // Paths LookUp does not find, as Win32 finds no name whose bytes its code
+  // page cannot carry; a directory search still finds them.
+  std::set<std::string> failLookUp;
   int readsBeforeError = -1;  // reads that succeed before every later one fails; -1 never
   size_t readLimit = 0;       // most bytes one read returns, as from a pipe; 0 no limit
   int64_t roomLeft = -1;      // bytes writes may still add, as on a filling disk; -1 no limit
@@ -110,6 +115,7 @@ class MemoryFileSystem : public FileSystem {
   std::map<std::string, std::shared_ptr<Node>> nodes_;
   std::vector<OpenFile> openFiles_;
   std::vector<std::string> searches_;
+  std::vector<std::string> searchPatterns_;
 };
 
 }  // namespace korven

@@ -9,8 +9,8 @@
 #include "platform/path.h"
 #include "run/run.h"
 #include "run/terminate.h"
-#include "testing/fake_system.h"
 #include "testing/memory_file_system.h"
+#include "testing/test_run.h"
 
 namespace korven {
 namespace {
@@ -23,18 +23,9 @@ std::string P(std::string path) {
   return path;
 }
 
-std::string ReadAll(FILE* file) {
-  std::string text;
-  rewind(file);
-  for (int c = fgetc(file); c != EOF; c = fgetc(file)) text += static_cast<char>(c);
-  return text;
-}
-
 class WalkerTest : public ::testing::Test {
  protected:
-  WalkerTest() : run_(fs_, sys_) {
-    run_.listing = tmpfile();
-    run_.message = tmpfile();
+  WalkerTest() {
     run_.countingPass = 0;
     run_.settings.nameWidth = 100;
     run_.settings.pathNameOnly = 1;  // a record is the name field alone
@@ -47,11 +38,6 @@ class WalkerTest : public ::testing::Test {
     fs_.AddFile(P("/T/A/B/B1.TXT"), "bbbbbbbb");
     fs_.AddFile(P("/T/A/B/C/C1.TXT"), "c");
   }
-  ~WalkerTest() override {
-    fclose(run_.listing);
-    fclose(run_.message);
-  }
-
   // The records written, one path per line without the padding.
   std::vector<std::string> Listed() {
     std::vector<std::string> lines;
@@ -67,8 +53,9 @@ class WalkerTest : public ::testing::Test {
   }
 
   MemoryFileSystem fs_;
-  FakeSystem sys_;
-  korven::Run run_;
+  TestRun t_{fs_};
+  FakeSystem& sys_ = t_.sys;
+  korven::Run& run_ = t_.run;
 };
 
 TEST_F(WalkerTest, RecursionListsTheDeepestDirectoryFirst) {

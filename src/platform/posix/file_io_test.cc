@@ -1,12 +1,11 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "platform/posix/posix_file_system.h"
+#include "testing/temp_dir.h"
 
 namespace korven {
 namespace {
@@ -22,13 +21,8 @@ size_t OpenDescriptors() {
 
 class PosixFileIoTest : public testing::Test {
  protected:
-  void SetUp() override {
-    path_ = (std::filesystem::temp_directory_path() / ("korven_file_io_" + std::to_string(getpid()))).string();
-    std::ofstream(path_) << "contents";
-  }
-  void TearDown() override { std::filesystem::remove(path_); }
-
-  std::string path_;
+  TempDir dir_;
+  const std::string path_ = dir_.Write("file", "contents");
   PosixFileSystem fs_;
 };
 
@@ -55,9 +49,7 @@ TEST_F(PosixFileIoTest, FileOpenedForUpdateIsClosedAtOnce) {
   ASSERT_NE(fcntl(fd, F_GETFD), -1);
   fs_.Close(handle);
   EXPECT_EQ(fcntl(fd, F_GETFD), -1);
-  std::string text;
-  std::getline(std::ifstream(path_), text);
-  EXPECT_EQ(text, "contents!");
+  EXPECT_EQ(ReadFileText(path_), "contents!");
 }
 
 }  // namespace

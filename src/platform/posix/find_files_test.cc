@@ -1,10 +1,8 @@
 #include <fcntl.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -13,7 +11,8 @@
 #include "platform/posix/posix_file_system.h"
 #include "platform/system.h"
 #include "run/run.h"
-#include "testing/fake_system.h"
+#include "testing/temp_dir.h"
+#include "testing/test_run.h"
 #include "walk/walker.h"
 
 namespace korven {
@@ -29,9 +28,6 @@ std::vector<std::string> Names(const std::vector<FindEntry>& entries) {
 class FindFilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/korven-find-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    root_ = std::string(pattern) + "/";
     Write("b.txt", "12345");
     Write("A.TXT", "1");
     Write("Makefile", "");
@@ -47,17 +43,15 @@ class FindFilesTest : public ::testing::Test {
     struct timespec times[2] = {{1000000001, 0}, {1000000000, 500}};
     ASSERT_EQ(utimensat(AT_FDCWD, (root_ + "b.txt").c_str(), times, 0), 0);
   }
-  void TearDown() override {
-    chmod((root_ + "locked").c_str(), 0755);
-    std::filesystem::remove_all(root_);
-  }
+  void TearDown() override { chmod((root_ + "locked").c_str(), 0755); }
 
   void Write(const std::string& name, const std::string& content) {
     std::filesystem::create_directories(std::filesystem::path(root_ + name).parent_path());
-    std::ofstream(root_ + name) << content;
+    dir_.Write(name, content);
   }
 
-  std::string root_;
+  TempDir dir_;
+  const std::string& root_ = dir_.Path();
   PosixFileSystem fs_;
 };
 
@@ -152,17 +146,14 @@ TEST_F(FindFilesTest, LookUpFollowsLinksToFilesOnly) {
 }
 
 TEST_F(FindFilesTest, RecursiveWalkEndsDespiteALinkLoop) {
-  FakeSystem sys;
-  korven::Run run(fs_, sys);  // counting pass: nothing is listed
-  run.settings.recurse = 1;
-  run.settings.outputMode = OutputMode::kFile;
-  run.values.searchTypes = {"*.*"};
-  run.message = tmpfile();
-  WalkPath(run, root_);
+  TestRun t(fs_);  // counting pass: nothing is listed
+  t.run.settings.recurse = 1;
+  t.run.settings.outputMode = OutputMode::kFile;
+  t.run.values.searchTypes = {"*.*"};
+  WalkPath(t.run, root_);
   // .hidden, A.TXT, b.txt, link.txt, Makefile and sub/inner.txt.
-  EXPECT_EQ(run.counters.countedFiles, 6);
-  EXPECT_EQ(run.counters.countedBytes, 2 + 1 + 5 + 5 + 0 + 5);
-  fclose(run.message);
+  EXPECT_EQ(t.run.counters.countedFiles, 6);
+  EXPECT_EQ(t.run.counters.countedBytes, 2 + 1 + 5 + 5 + 0 + 5);
 }
 
 }  // namespace
