@@ -7,6 +7,7 @@
 #include "platform/file_system.h"
 #include "platform/system.h"
 #include "run/run.h"
+#include "run/terminate.h"
 #include "streams/stream_reader.h"
 
 namespace korven {
@@ -123,7 +124,7 @@ bool CrcReadAhead::ReadNextJob(unsigned char* chunk) {
     Job& job = jobs_[i];
     int expected = kWaiting;
     if (!job.state.compare_exchange_strong(expected, kReading)) continue;
-    auto keepReading = [this] { return !stopping_.load(std::memory_order_relaxed) && !run_.sys.InterruptPending(); };
+    auto keepReading = [this] { return !stopping_.load(std::memory_order_relaxed) && !RunEndPending(run_); };
     job.outcome = ReadFileCrc(run_.fs, job.path, startOffset_, job.expectedSize, chunk, keepReading);
     if (readsStreams_) {
       job.streamsRead = run_.fs.NamedStreams(job.path, &job.streams);

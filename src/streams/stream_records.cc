@@ -62,7 +62,7 @@ long ListStreams(Run& run, const std::string& objectPath, const std::string& bar
     }
     if (s.pathNameOnly) {
       // Names only, as for files.
-      fputc('\n', run.listing);
+      EndPathNameRecord(run);
       continue;
     }
     const int progress = ShowProgress(run, bareName);

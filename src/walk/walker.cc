@@ -15,6 +15,7 @@
 #include "run/terminate.h"
 #include "streams/directory_streams.h"
 #include "streams/stream_reader.h"
+#include "text/text.h"
 #include "walk/exclusion.h"
 
 namespace korven {
@@ -127,7 +128,7 @@ void WalkPath(Run& run, const std::string& path) {
     if (!run.settings.immediate && !run.settings.quietLevel && run.countingPass == 0) {
       countWritten = fprintf(run.message, " %6ld ", run.counters.listedFiles);
     }
-    pathWritten = fprintf(run.message, "%.*s ", 55, path.c_str());
+    pathWritten = fprintf(run.message, "%.*s ", 55, Showable(path, &run.buffers.shownName));
   }
   ListDirectory(run, path);
   EraseProgress(run, pathWritten);

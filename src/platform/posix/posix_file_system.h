@@ -45,6 +45,7 @@ class PosixFileSystem : public FileSystem {
   bool SetTimes(const std::string& path, const FileTimes& times) override;
   int VolumeType(const std::string& path) override;
   bool DiskFree(const std::string& path, uint64_t* freeBytes) override;
+  PathKind KindOf(const std::string& path) override;
 
   // Named streams, the user extended attributes: named_streams.cc.
   StreamsRead NamedStreams(const std::string& path, std::vector<StreamEntry>* streams) override;
