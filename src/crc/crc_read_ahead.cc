@@ -103,20 +103,10 @@ bool CrcReadAhead::Take(const std::string& path, int64_t startOffset, CrcOutcome
     while (job.state.load() == kReading) {
       if (!ReadNextJob(listingChunk_)) job.state.wait(kReading);
     }
-    *outcome = job.outcome;
+    *outcome = std::move(job.outcome);
     return true;
   }
   return false;
-}
-
-bool CrcReadAhead::TakeStreams(const std::string& path, std::vector<StreamEntry>* streams, StreamsRead* read) {
-  if (cursor_ == 0 || cursor_ > jobCount_) return false;
-  Job& job = jobs_[cursor_ - 1];
-  if (job.path != path || job.state.load() != kDone || !job.streamsListed) return false;
-  job.streamsListed = false;
-  streams->swap(job.streams);
-  *read = job.streamsRead;
-  return true;
 }
 
 bool CrcReadAhead::ReadNextJob(unsigned char* chunk) {
@@ -125,11 +115,8 @@ bool CrcReadAhead::ReadNextJob(unsigned char* chunk) {
     int expected = kWaiting;
     if (!job.state.compare_exchange_strong(expected, kReading)) continue;
     auto keepReading = [this] { return !stopping_.load(std::memory_order_relaxed) && !RunEndPending(run_); };
-    job.outcome = ReadFileCrc(run_.fs, job.path, startOffset_, job.expectedSize, chunk, keepReading);
-    if (readsStreams_) {
-      job.streamsRead = run_.fs.NamedStreams(job.path, &job.streams);
-      job.streamsListed = true;
-    }
+    job.outcome =
+        ReadFileCrc(run_.fs, job.path, startOffset_, job.expectedSize, chunk, keepReading, readsStreams_);
     job.state.store(kDone);
     job.state.notify_all();
     return true;

@@ -3,8 +3,8 @@
 // current one and compute their CRC-32, so that the system calls of several
 // files are in flight at once. The listing takes each result in its turn; a
 // file no helper has started yet it reads itself, so it never waits for a
-// helper that is behind. When the run lists named streams, a helper reads
-// each file's streams too, right after its CRC-32.
+// helper that is behind. When the run lists named streams, a helper lists
+// each file's streams too, through the descriptor its CRC-32 read.
 #ifndef KORVEN_CRC_CRC_READ_AHEAD_H_
 #define KORVEN_CRC_CRC_READ_AHEAD_H_
 
@@ -18,7 +18,6 @@
 #include <vector>
 
 #include "crc/file_crc.h"
-#include "platform/file_system.h"
 
 namespace korven {
 
@@ -55,9 +54,6 @@ class CrcReadAhead {
   // read `path` from `startOffset`; false when the listing should read it
   // itself (no helper had started it, or it is not part of the batch).
   bool Take(const std::string& path, int64_t startOffset, CrcOutcome* outcome);
-  // Called for the file Take handed over last: true with its named streams
-  // when a helper read them; false when the listing should read them itself.
-  bool TakeStreams(const std::string& path, std::vector<StreamEntry>* streams, StreamsRead* read);
 
   size_t helperCount() const { return helpers_.size(); }
 
@@ -68,9 +64,6 @@ class CrcReadAhead {
     uint64_t expectedSize = 0;
     std::atomic<int> state{kWaiting};
     CrcOutcome outcome;
-    bool streamsListed = false;  // streams and streamsRead hold the file's named streams
-    std::vector<StreamEntry> streams;
-    StreamsRead streamsRead = StreamsRead::kRead;
   };
 
   // Claims the next file no one has started and reads it through `chunk`;

@@ -11,6 +11,7 @@
 #include "platform/system.h"
 #include "run/run.h"
 #include "run/terminate.h"
+#include "streams/stream_reader.h"
 
 namespace korven {
 
@@ -56,40 +57,22 @@ char* CrcText(Run& run, const CrcOutcome& outcome, const std::string& shownPath,
   return text;
 }
 
-}  // namespace
-
-unsigned char* RunReadChunk(Run& run) {
-  if (!run.readBuffer) {
-    run.readBuffer.reset(new (std::nothrow) unsigned char[kReadBufferBytes]);
-    if (!run.readBuffer) {
-      fprintf(run.message, "\n%s\n%d\nCRC can't get memory\n", kCrcModuleName, kCrcMemoryLine);
-      Terminate(run, kInsufficientMemory);
-    }
-  }
-  return AlignedReadChunk(run.readBuffer.get());
-}
-
-unsigned char* AlignedReadChunk(unsigned char* block) {
-  void* start = block;
-  size_t space = kReadBufferBytes;
-  return static_cast<unsigned char*>(std::align(kReadBufferAlignment, kCrcReadChunk, start, space));
-}
-
-CrcOutcome ReadFileCrc(FileSystem& fs, const std::string& path, int64_t startOffset, uint64_t expectedSize,
-                       unsigned char* chunk, const std::function<bool()>& keepReading) {
-  FileHandle handle = fs.OpenForReading(path);
-  if (handle == kInvalidHandle) handle = fs.OpenFallback(path);
-  return ReadOpenCrc(fs, handle, startOffset, expectedSize, chunk, keepReading);
-}
-
-CrcOutcome ReadOpenCrc(FileSystem& fs, FileHandle handle, int64_t startOffset, uint64_t expectedSize,
-                       unsigned char* chunk, const std::function<bool()>& keepReading) {
+// Reads the open file or stream `handle` from `startOffset` on; the handle
+// is closed. kCannotOpen for kInvalidHandle. `path` names the file whose
+// streams are listed with `withStreams`.
+CrcOutcome ReadOpenCrc(FileSystem& fs, FileHandle handle, const std::string& path, int64_t startOffset,
+                       uint64_t expectedSize, unsigned char* chunk, const std::function<bool()>& keepReading,
+                       bool withStreams) {
   CrcOutcome outcome;
   if (handle == kInvalidHandle) {
     outcome.result = CrcRead::kCannotOpen;
     return outcome;
   }
   OpenFile file{fs, handle};
+  if (withStreams) {
+    outcome.streamsRead = fs.NamedStreamsOf(handle, path, &outcome.streams);
+    outcome.streamsListed = true;
+  }
 
   // Both opens start at the offset: a CRC from byte 0 would not be the one asked for.
   if (startOffset > 0 && !fs.Seek(handle, static_cast<uint64_t>(startOffset))) {
@@ -119,6 +102,32 @@ CrcOutcome ReadOpenCrc(FileSystem& fs, FileHandle handle, int64_t startOffset, u
   return outcome;
 }
 
+}  // namespace
+
+unsigned char* RunReadChunk(Run& run) {
+  if (!run.readBuffer) {
+    run.readBuffer.reset(new (std::nothrow) unsigned char[kReadBufferBytes]);
+    if (!run.readBuffer) {
+      fprintf(run.message, "\n%s\n%d\nCRC can't get memory\n", kCrcModuleName, kCrcMemoryLine);
+      Terminate(run, kInsufficientMemory);
+    }
+  }
+  return AlignedReadChunk(run.readBuffer.get());
+}
+
+unsigned char* AlignedReadChunk(unsigned char* block) {
+  void* start = block;
+  size_t space = kReadBufferBytes;
+  return static_cast<unsigned char*>(std::align(kReadBufferAlignment, kCrcReadChunk, start, space));
+}
+
+CrcOutcome ReadFileCrc(FileSystem& fs, const std::string& path, int64_t startOffset, uint64_t expectedSize,
+                       unsigned char* chunk, const std::function<bool()>& keepReading, bool withStreams) {
+  FileHandle handle = fs.OpenForReading(path);
+  if (handle == kInvalidHandle) handle = fs.OpenFallback(path);
+  return ReadOpenCrc(fs, handle, path, startOffset, expectedSize, chunk, keepReading, withStreams);
+}
+
 char* FileCrc(Run& run, const std::string& path, uint32_t* valueOut, char* text, int64_t startOffset,
               uint64_t expectedSize) {
   run.sys.SetFileApisToOem();
@@ -127,15 +136,23 @@ char* FileCrc(Run& run, const std::string& path, uint32_t* valueOut, char* text,
   // A helper stops early only when the run is to end, which it does here.
   if (readAhead && outcome.result == CrcRead::kStopped) CheckInterrupt(run);
   if (!readAhead || outcome.result == CrcRead::kStopped) {
-    outcome = ReadFileCrc(run.fs, path, startOffset, expectedSize, RunReadChunk(run), KeepReading(run));
+    outcome = ReadFileCrc(run.fs, path, startOffset, expectedSize, RunReadChunk(run), KeepReading(run),
+                          StreamsShown(run));
+  }
+  KeptStreams& kept = run.keptStreams;
+  kept.path.clear();
+  if (outcome.streamsListed) {
+    kept.path = path;
+    kept.read = outcome.streamsRead;
+    kept.streams.swap(outcome.streams);
   }
   return CrcText(run, outcome, path, valueOut, text, startOffset);
 }
 
 char* StreamCrc(Run& run, const std::string& path, const std::string& streamName, const std::string& shownName,
                 uint32_t* valueOut, char* text, int64_t startOffset, uint64_t expectedSize) {
-  const CrcOutcome outcome = ReadOpenCrc(run.fs, run.fs.OpenStream(path, streamName), startOffset, expectedSize,
-                                         RunReadChunk(run), KeepReading(run));
+  const CrcOutcome outcome = ReadOpenCrc(run.fs, run.fs.OpenStream(path, streamName), path, startOffset,
+                                         expectedSize, RunReadChunk(run), KeepReading(run), false);
   return CrcText(run, outcome, shownName, valueOut, text, startOffset);
 }
 

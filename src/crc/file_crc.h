@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "crc/crc.h"
 #include "platform/file_system.h"
@@ -38,19 +39,20 @@ enum class CrcRead { kDone, kCannotOpen, kCannotPosition, kReadError, kStopped }
 struct CrcOutcome {
   CrcRead result = CrcRead::kDone;
   uint32_t value = 0;  // with kDone
+  // With the streams asked for and the file opened: its named streams, read
+  // through the descriptor the CRC-32 used, which costs less than by path.
+  bool streamsListed = false;
+  StreamsRead streamsRead = StreamsRead::kRead;
+  std::vector<StreamEntry> streams;
 };
 
 // Reads `path` from byte `startOffset` on through `chunk` (kCrcReadChunk
-// bytes) and computes its CRC-32. `keepReading` is asked after every chunk;
-// false stops the read with kStopped. Writes nothing, so it may run on a
-// helper thread where the file system reads in parallel.
+// bytes) and computes its CRC-32, and with `withStreams` lists its named
+// streams. `keepReading` is asked after every chunk; false stops the read
+// with kStopped. Writes nothing, so it may run on a helper thread where the
+// file system reads in parallel.
 CrcOutcome ReadFileCrc(FileSystem& fs, const std::string& path, int64_t startOffset, uint64_t expectedSize,
-                       unsigned char* chunk, const std::function<bool()>& keepReading);
-
-// As ReadFileCrc, over a file or stream the caller opened; the handle is
-// closed. kCannotOpen for kInvalidHandle.
-CrcOutcome ReadOpenCrc(FileSystem& fs, FileHandle handle, int64_t startOffset, uint64_t expectedSize,
-                       unsigned char* chunk, const std::function<bool()>& keepReading);
+                       unsigned char* chunk, const std::function<bool()>& keepReading, bool withStreams);
 
 // Computes the CRC-32 of `path` from byte `startOffset` on, stores the value
 // through `valueOut` and its text (8 uppercase hex digits, or "CRCERROR" when
@@ -60,7 +62,8 @@ CrcOutcome ReadOpenCrc(FileSystem& fs, FileHandle handle, int64_t startOffset, u
 // short read that ends exactly there ends the file. Any other short read is
 // followed by more reads, so a file that grew or is not a regular file is
 // still read to its end. A result the run's read-ahead already has is taken
-// from it.
+// from it. When the run lists named streams, the file's streams are kept in
+// the run for its stream records.
 char* FileCrc(Run& run, const std::string& path, uint32_t* valueOut, char* text, int64_t startOffset,
               uint64_t expectedSize = kCrcSizeUnknown);
 

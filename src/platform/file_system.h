@@ -130,6 +130,12 @@ class FileSystem {
   // in the platform's order; on POSIX the `user.` extended attributes, in
   // byte order of their names. May be called from several threads at once.
   virtual StreamsRead NamedStreams(const std::string& path, std::vector<StreamEntry>* streams) = 0;
+  // As NamedStreams, for the file open for reading as `handle` (`path`
+  // names it); cheaper where the platform reads them through the handle.
+  virtual StreamsRead NamedStreamsOf(FileHandle /*handle*/, const std::string& path,
+                                     std::vector<StreamEntry>* streams) {
+    return NamedStreams(path, streams);
+  }
   // Opens the stream `streamName` (as NamedStreams named it) of `path` for
   // Read, Seek and Close.
   virtual FileHandle OpenStream(const std::string& path, const std::string& streamName) = 0;

@@ -8,7 +8,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "platform/file_system.h"
 #include "run/run_settings.h"
 
 namespace korven {
@@ -39,6 +41,14 @@ struct RunBuffers {
   std::string displayName;  // the name field's text
   std::string shownName;    // a name with control characters shown as '?'
   std::string erase;        // backspaces, blanks, backspaces over progress text
+};
+
+// The named streams of the file whose CRC-32 was read last, read through the
+// same descriptor and kept for its stream records.
+struct KeptStreams {
+  std::string path;  // that file's path; empty when none are kept
+  StreamsRead read = StreamsRead::kRead;
+  std::vector<StreamEntry> streams;
 };
 
 struct Run {
@@ -85,6 +95,7 @@ struct Run {
   // The output file's stdio buffer.
   std::unique_ptr<char[]> listingBuffer;
   RunBuffers buffers;
+  KeptStreams keptStreams;
   bool terminating = false;
   // Helper threads reading files ahead of the listing; null without them.
   CrcReadAhead* readAhead = nullptr;

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "crc/crc_read_ahead.h"
 #include "run/run.h"
 #include "run/terminate.h"
 
@@ -26,8 +25,14 @@ bool StreamsShown(const Run& run) {
 }
 
 void ReadStreams(Run& run, const std::string& path, std::vector<StreamEntry>* streams) {
+  // A file's streams were read together with its CRC-32 where it could be opened.
+  KeptStreams& kept = run.keptStreams;
   StreamsRead read;
-  if (run.readAhead == nullptr || !run.readAhead->TakeStreams(path, streams, &read)) {
+  if (!kept.path.empty() && kept.path == path) {
+    streams->swap(kept.streams);
+    read = kept.read;
+    kept.path.clear();
+  } else {
     read = run.fs.NamedStreams(path, streams);
   }
   switch (read) {

@@ -6,6 +6,7 @@
 #include <sys/xattr.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -21,21 +22,55 @@ namespace {
 constexpr std::string_view kUserNamespace = "user.";
 constexpr std::string_view kStreamType = ":$DATA";
 
-// The attribute names of `path`, each ended by a NUL. The first call asks
-// with `local`, which holds the names of nearly every file; only longer
-// lists are read into `large`. Empty when the attributes can't be listed (no
-// support for them, no such file).
-std::string_view AttributeNames(const char* path, char* local, size_t localSize, std::vector<char>* large) {
-  ssize_t got = listxattr(path, local, localSize);
+// How the attributes of one object are asked for: by path, or through an
+// open descriptor, which spares the path walk.
+struct AttributeCalls {
+  std::function<ssize_t(char* list, size_t size)> list;
+  std::function<ssize_t(const char* name)> valueSize;
+};
+
+// The attribute names, each ended by a NUL. The first call asks with
+// `local`, which holds the names of nearly every file; only longer lists are
+// read into `large`. Empty when the attributes can't be listed (no support
+// for them, no such file).
+std::string_view AttributeNames(const AttributeCalls& calls, char* local, size_t localSize,
+                                std::vector<char>* large) {
+  ssize_t got = calls.list(local, localSize);
   if (got >= 0) return {local, static_cast<size_t>(got)};
   while (errno == ERANGE) {
-    ssize_t size = listxattr(path, nullptr, 0);
+    ssize_t size = calls.list(nullptr, 0);
     if (size < 0) break;
     large->resize(static_cast<size_t>(size));
-    got = listxattr(path, large->data(), large->size());
+    got = calls.list(large->data(), large->size());
     if (got >= 0) return {large->data(), static_cast<size_t>(got)};
   }
   return {};
+}
+
+// The user attributes as streams, in byte order of their names.
+StreamsRead UserStreams(const AttributeCalls& calls, std::vector<StreamEntry>* streams) {
+  streams->clear();
+  char local[4096];
+  std::vector<char> large;
+  std::string_view names = AttributeNames(calls, local, sizeof local, &large);
+  std::vector<std::string_view> userNames;
+  for (size_t end = names.find('\0'); end != std::string_view::npos; end = names.find('\0')) {
+    std::string_view name = names.substr(0, end);
+    names.remove_prefix(end + 1);
+    if (name.starts_with(kUserNamespace)) userNames.push_back(name);
+  }
+  if (userNames.empty()) return StreamsRead::kRead;
+  // Whatever order the file system keeps, listings come out the same.
+  std::sort(userNames.begin(), userNames.end());
+  for (std::string_view name : userNames) {
+    // Each name ends in its NUL inside the list's storage.
+    ssize_t size = calls.valueSize(name.data());
+    if (size < 0) continue;  // removed meanwhile, or not ours to read
+    std::string streamName(":");
+    streamName.append(name.substr(kUserNamespace.size())).append(kStreamType);
+    streams->push_back(StreamEntry{std::move(streamName), static_cast<uint64_t>(size), 0});
+  }
+  return StreamsRead::kRead;
 }
 
 // The value of attribute `name` of `path`; false when it can't be read.
@@ -100,28 +135,19 @@ OpenStreams openStreams;
 }  // namespace
 
 StreamsRead PosixFileSystem::NamedStreams(const std::string& path, std::vector<StreamEntry>* streams) {
-  streams->clear();
-  char local[4096];
-  std::vector<char> large;
-  std::string_view names = AttributeNames(path.c_str(), local, sizeof local, &large);
-  std::vector<std::string_view> userNames;
-  for (size_t end = names.find('\0'); end != std::string_view::npos; end = names.find('\0')) {
-    std::string_view name = names.substr(0, end);
-    names.remove_prefix(end + 1);
-    if (name.starts_with(kUserNamespace)) userNames.push_back(name);
-  }
-  if (userNames.empty()) return StreamsRead::kRead;
-  // Whatever order the file system keeps, listings come out the same.
-  std::sort(userNames.begin(), userNames.end());
-  for (std::string_view name : userNames) {
-    // Each name ends in its NUL inside `names`' storage.
-    ssize_t size = getxattr(path.c_str(), name.data(), nullptr, 0);
-    if (size < 0) continue;  // removed meanwhile, or not ours to read
-    std::string streamName(":");
-    streamName.append(name.substr(kUserNamespace.size())).append(kStreamType);
-    streams->push_back(StreamEntry{std::move(streamName), static_cast<uint64_t>(size), 0});
-  }
-  return StreamsRead::kRead;
+  const char* name = path.c_str();
+  return UserStreams({[name](char* list, size_t size) { return listxattr(name, list, size); },
+                      [name](const char* attribute) { return getxattr(name, attribute, nullptr, 0); }},
+                     streams);
+}
+
+StreamsRead PosixFileSystem::NamedStreamsOf(FileHandle handle, const std::string& path,
+                                            std::vector<StreamEntry>* streams) {
+  if (IsStreamHandle(handle)) return NamedStreams(path, streams);
+  const int fd = DescriptorOf(handle);
+  return UserStreams({[fd](char* list, size_t size) { return flistxattr(fd, list, size); },
+                      [fd](const char* attribute) { return fgetxattr(fd, attribute, nullptr, 0); }},
+                     streams);
 }
 
 FileHandle PosixFileSystem::OpenStream(const std::string& path, const std::string& streamName) {

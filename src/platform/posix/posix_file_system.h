@@ -49,6 +49,8 @@ class PosixFileSystem : public FileSystem {
 
   // Named streams, the user extended attributes: named_streams.cc.
   StreamsRead NamedStreams(const std::string& path, std::vector<StreamEntry>* streams) override;
+  StreamsRead NamedStreamsOf(FileHandle handle, const std::string& path,
+                             std::vector<StreamEntry>* streams) override;
   FileHandle OpenStream(const std::string& path, const std::string& streamName) override;
 
   // Changing files in place for the signature: signature_io.cc.
