@@ -8,6 +8,7 @@
 
 #include "crc/crc_read_ahead.h"
 #include "platform/file_system.h"
+#include "platform/path.h"
 #include "platform/system.h"
 #include "run/run.h"
 #include "run/terminate.h"
@@ -19,14 +20,7 @@ namespace {
 
 constexpr int kCrcMemoryLine = 85;
 
-// Closes the file on every way out, an interrupt ending the run included.
-struct OpenFile {
-  FileSystem& fs;
-  FileHandle handle;
-  ~OpenFile() { fs.Close(handle); }
-};
-
-// The listing reads on until the interrupt signal ends the run.
+// The listing reads on until the run is to end.
 std::function<bool()> KeepReading(Run& run) {
   return [&run] {
     CheckInterrupt(run);
@@ -34,50 +28,14 @@ std::function<bool()> KeepReading(Run& run) {
   };
 }
 
-// The CRC-32 text of what reading `shownPath` came to, with a message for a
-// read that failed part way.
-char* CrcText(Run& run, const CrcOutcome& outcome, const std::string& shownPath, uint32_t* valueOut, char* text,
-              int64_t startOffset) {
-  switch (outcome.result) {
-    case CrcRead::kDone:
-      *valueOut = outcome.value;
-      return CrcToText(outcome.value, text);
-    case CrcRead::kCannotPosition:
-      fprintf(run.message, "\nCan't position %s at byte %" PRId64 ": CRC not computed\n", shownPath.c_str(),
-              startOffset);
-      break;
-    case CrcRead::kReadError:
-      fprintf(run.message, "\nRead error in %s: CRC not computed\n", shownPath.c_str());
-      break;
-    case CrcRead::kCannotOpen:
-    case CrcRead::kStopped:
-      break;
-  }
-  memcpy(text, "CRCERROR", kCrcTextSize);
-  return text;
-}
-
-// Reads the open file or stream `handle` from `startOffset` on; the handle
-// is closed. kCannotOpen for kInvalidHandle. `path` names the file whose
-// streams are listed with `withStreams`.
-CrcOutcome ReadOpenCrc(FileSystem& fs, FileHandle handle, const std::string& path, int64_t startOffset,
-                       uint64_t expectedSize, unsigned char* chunk, const std::function<bool()>& keepReading,
-                       bool withStreams) {
-  CrcOutcome outcome;
-  if (handle == kInvalidHandle) {
-    outcome.result = CrcRead::kCannotOpen;
-    return outcome;
-  }
-  OpenFile file{fs, handle};
-  if (withStreams) {
-    outcome.streamsRead = fs.NamedStreamsOf(handle, path, &outcome.streams);
-    outcome.streamsListed = true;
-  }
-
+// Reads the open file or stream `handle`, `size` bytes long, from
+// `startOffset` on and computes its CRC-32 into `outcome`.
+void ReadOpenCrc(FileSystem& fs, FileHandle handle, uint64_t size, int64_t startOffset, unsigned char* chunk,
+                 const std::function<bool()>& keepReading, CrcOutcome* outcome) {
   // Both opens start at the offset: a CRC from byte 0 would not be the one asked for.
   if (startOffset > 0 && !fs.Seek(handle, static_cast<uint64_t>(startOffset))) {
-    outcome.result = CrcRead::kCannotPosition;
-    return outcome;
+    outcome->result = CrcRead::kCannotPosition;
+    return;
   }
 
   uint32_t reg = kCrcInitialRegister;
@@ -87,19 +45,41 @@ CrcOutcome ReadOpenCrc(FileSystem& fs, FileHandle handle, const std::string& pat
     if (got == 0) break;
     // The bytes read so far are not the file: no CRC rather than a wrong one.
     if (got < 0) {
-      outcome.result = CrcRead::kReadError;
-      return outcome;
+      outcome->result = CrcRead::kReadError;
+      return;
     }
     reg = CrcUpdate(reg, chunk, static_cast<size_t>(got));
     if (!keepReading()) {
-      outcome.result = CrcRead::kStopped;
-      return outcome;
+      outcome->result = CrcRead::kStopped;
+      return;
     }
     position += static_cast<uint64_t>(got);
-    if (static_cast<size_t>(got) < kCrcReadChunk && position == expectedSize) break;
+    if (static_cast<size_t>(got) < kCrcReadChunk && position == size) break;
   }
-  outcome.value = ~reg;
-  return outcome;
+  outcome->value = ~reg;
+}
+
+// The CRC-32 text of `outcome` for `shownPath`, with a message for a read
+// that failed part way.
+void WriteCrcText(Run& run, const CrcOutcome& outcome, const std::string& shownPath, int64_t startOffset,
+                  char* text) {
+  switch (outcome.result) {
+    case CrcRead::kDone:
+      CrcToText(outcome.value, text);
+      return;
+    case CrcRead::kCannotPosition:
+      fprintf(run.message, "\nCan't position %s at byte %" PRId64 ": CRC not computed\n", shownPath.c_str(),
+              startOffset);
+      break;
+    case CrcRead::kReadError:
+      fprintf(run.message, "\nRead error in %s: CRC not computed\n", shownPath.c_str());
+      break;
+    case CrcRead::kCannotOpen:
+    case CrcRead::kNotAFile:
+    case CrcRead::kStopped:
+      break;
+  }
+  memcpy(text, "CRCERROR", kCrcTextSize);
 }
 
 }  // namespace
@@ -121,23 +101,39 @@ unsigned char* AlignedReadChunk(unsigned char* block) {
   return static_cast<unsigned char*>(std::align(kReadBufferAlignment, kCrcReadChunk, start, space));
 }
 
-CrcOutcome ReadFileCrc(FileSystem& fs, const std::string& path, int64_t startOffset, uint64_t expectedSize,
-                       unsigned char* chunk, const std::function<bool()>& keepReading, bool withStreams) {
+CrcOutcome ReadFileCrc(FileSystem& fs, const std::string& path, int64_t startOffset, unsigned char* chunk,
+                       const std::function<bool()>& keepReading, bool withStreams) {
+  CrcOutcome outcome;
   FileHandle handle = fs.OpenForReading(path);
   if (handle == kInvalidHandle) handle = fs.OpenFallback(path);
-  return ReadOpenCrc(fs, handle, path, startOffset, expectedSize, chunk, keepReading, withStreams);
+  if (handle == kInvalidHandle) {
+    outcome.result = CrcRead::kCannotOpen;
+    return outcome;
+  }
+  HandleCloser closer(fs, handle);
+
+  outcome.file.name.assign(path, NameStart(path));
+  if (!fs.Describe(handle, &outcome.file) || outcome.file.IsDirectory()) {
+    outcome.result = CrcRead::kNotAFile;
+    return outcome;
+  }
+
+  if (withStreams) {
+    outcome.streamsRead = fs.NamedStreamsOf(handle, path, &outcome.streams);
+    outcome.streamsListed = true;
+  }
+  ReadOpenCrc(fs, handle, outcome.file.size, startOffset, chunk, keepReading, &outcome);
+  return outcome;
 }
 
-char* FileCrc(Run& run, const std::string& path, uint32_t* valueOut, char* text, int64_t startOffset,
-              uint64_t expectedSize) {
+CrcOutcome FileCrc(Run& run, const std::string& path, int64_t startOffset, char* text) {
   run.sys.SetFileApisToOem();
   CrcOutcome outcome;
   bool readAhead = run.readAhead != nullptr && run.readAhead->Take(path, startOffset, &outcome);
   // A helper stops early only when the run is to end, which it does here.
   if (readAhead && outcome.result == CrcRead::kStopped) CheckInterrupt(run);
   if (!readAhead || outcome.result == CrcRead::kStopped) {
-    outcome = ReadFileCrc(run.fs, path, startOffset, expectedSize, RunReadChunk(run), KeepReading(run),
-                          StreamsShown(run));
+    outcome = ReadFileCrc(run.fs, path, startOffset, RunReadChunk(run), KeepReading(run), StreamsShown(run));
   }
   KeptStreams& kept = run.keptStreams;
   kept.path.clear();
@@ -146,14 +142,22 @@ char* FileCrc(Run& run, const std::string& path, uint32_t* valueOut, char* text,
     kept.read = outcome.streamsRead;
     kept.streams.swap(outcome.streams);
   }
-  return CrcText(run, outcome, path, valueOut, text, startOffset);
+  WriteCrcText(run, outcome, path, startOffset, text);
+  return outcome;
 }
 
-char* StreamCrc(Run& run, const std::string& path, const std::string& streamName, const std::string& shownName,
-                uint32_t* valueOut, char* text, int64_t startOffset, uint64_t expectedSize) {
-  const CrcOutcome outcome = ReadOpenCrc(run.fs, run.fs.OpenStream(path, streamName), path, startOffset,
-                                         expectedSize, RunReadChunk(run), KeepReading(run), false);
-  return CrcText(run, outcome, shownName, valueOut, text, startOffset);
+CrcOutcome StreamCrc(Run& run, const std::string& path, const std::string& streamName, uint64_t size,
+                     const std::string& shownName, int64_t startOffset, char* text) {
+  CrcOutcome outcome;
+  const FileHandle handle = run.fs.OpenStream(path, streamName);
+  if (handle == kInvalidHandle) {
+    outcome.result = CrcRead::kCannotOpen;
+  } else {
+    HandleCloser closer(run.fs, handle);
+    ReadOpenCrc(run.fs, handle, size, startOffset, RunReadChunk(run), KeepReading(run), &outcome);
+  }
+  WriteCrcText(run, outcome, shownName, startOffset, text);
+  return outcome;
 }
 
 }  // namespace korven

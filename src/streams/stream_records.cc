@@ -50,6 +50,13 @@ long ListStreams(Run& run, const std::string& objectPath, const std::string& bar
       fprintf(run.message, "\n%d %s\nCouldn't get filetime for %s", kStreamTimesLine, kRecordsModuleName,
               streamPath.c_str());
     }
+    // The stream is read before its record is begun, as a file is.
+    char crcText[kCrcTextSize];
+    if (!s.pathNameOnly) {
+      const int progress = ShowProgress(run, bareName);
+      StreamCrc(run, objectPath, stream.name, stream.size, streamPath, run.values.displacement, crcText);
+      EraseProgress(run, progress);
+    }
     nameText.assign(streamPath);
     FitToNameWidth(run, nameText);
     ++run.counters.listedFiles;
@@ -65,11 +72,6 @@ long ListStreams(Run& run, const std::string& objectPath, const std::string& bar
       EndPathNameRecord(run);
       continue;
     }
-    const int progress = ShowProgress(run, bareName);
-    char crcText[kCrcTextSize];
-    uint32_t crc = 0;
-    StreamCrc(run, objectPath, stream.name, streamPath, &crc, crcText, run.values.displacement, stream.size);
-    EraseProgress(run, progress);
     WriteCrcField(run, crcText);
     WriteStreamSizeField(run, static_cast<int64_t>(stream.size));
     WriteTimeFields(run, times);

@@ -1,12 +1,11 @@
 // Named streams on POSIX: the `user.` extended attributes of a file or
 // directory. Attribute user.info is the stream ":info:$DATA", so names are
-// handled as on Win32; its size is the value's length. The calls follow
-// symbolic links: a link has the streams of the file it points to.
+// handled as on Win32; its size is the value's length. Objects are opened
+// following symbolic links: a link has the streams of the file it points to.
 #include <errno.h>
 #include <sys/xattr.h>
 
 #include <algorithm>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -22,64 +21,30 @@ namespace {
 constexpr std::string_view kUserNamespace = "user.";
 constexpr std::string_view kStreamType = ":$DATA";
 
-// How the attributes of one object are asked for: by path, or through an
-// open descriptor, which spares the path walk.
-struct AttributeCalls {
-  std::function<ssize_t(char* list, size_t size)> list;
-  std::function<ssize_t(const char* name)> valueSize;
-};
-
-// The attribute names, each ended by a NUL. The first call asks with
-// `local`, which holds the names of nearly every file; only longer lists are
-// read into `large`. Empty when the attributes can't be listed (no support
-// for them, no such file).
-std::string_view AttributeNames(const AttributeCalls& calls, char* local, size_t localSize,
-                                std::vector<char>* large) {
-  ssize_t got = calls.list(local, localSize);
+// The attribute names of the open file `fd`, each ended by a NUL. The first
+// call asks with `local`, which holds the names of nearly every file; only
+// longer lists are read into `large`. Empty when the attributes can't be
+// listed (the file system keeps none).
+std::string_view AttributeNames(int fd, char* local, size_t localSize, std::vector<char>* large) {
+  ssize_t got = flistxattr(fd, local, localSize);
   if (got >= 0) return {local, static_cast<size_t>(got)};
   while (errno == ERANGE) {
-    ssize_t size = calls.list(nullptr, 0);
+    ssize_t size = flistxattr(fd, nullptr, 0);
     if (size < 0) break;
     large->resize(static_cast<size_t>(size));
-    got = calls.list(large->data(), large->size());
+    got = flistxattr(fd, large->data(), large->size());
     if (got >= 0) return {large->data(), static_cast<size_t>(got)};
   }
   return {};
 }
 
-// The user attributes as streams, in byte order of their names.
-StreamsRead UserStreams(const AttributeCalls& calls, std::vector<StreamEntry>* streams) {
-  streams->clear();
-  char local[4096];
-  std::vector<char> large;
-  std::string_view names = AttributeNames(calls, local, sizeof local, &large);
-  std::vector<std::string_view> userNames;
-  for (size_t end = names.find('\0'); end != std::string_view::npos; end = names.find('\0')) {
-    std::string_view name = names.substr(0, end);
-    names.remove_prefix(end + 1);
-    if (name.starts_with(kUserNamespace)) userNames.push_back(name);
-  }
-  if (userNames.empty()) return StreamsRead::kRead;
-  // Whatever order the file system keeps, listings come out the same.
-  std::sort(userNames.begin(), userNames.end());
-  for (std::string_view name : userNames) {
-    // Each name ends in its NUL inside the list's storage.
-    ssize_t size = calls.valueSize(name.data());
-    if (size < 0) continue;  // removed meanwhile, or not ours to read
-    std::string streamName(":");
-    streamName.append(name.substr(kUserNamespace.size())).append(kStreamType);
-    streams->push_back(StreamEntry{std::move(streamName), static_cast<uint64_t>(size), 0});
-  }
-  return StreamsRead::kRead;
-}
-
-// The value of attribute `name` of `path`; false when it can't be read.
-bool ReadAttribute(const char* path, const char* name, std::vector<unsigned char>* value) {
+// The value of attribute `name` of the open file `fd`; false when it can't be read.
+bool ReadAttribute(int fd, const char* name, std::vector<unsigned char>* value) {
   for (;;) {
-    ssize_t size = getxattr(path, name, nullptr, 0);
+    ssize_t size = fgetxattr(fd, name, nullptr, 0);
     if (size < 0) return false;
     value->resize(static_cast<size_t>(size));
-    ssize_t got = getxattr(path, name, value->data(), value->size());
+    ssize_t got = fgetxattr(fd, name, value->data(), value->size());
     if (got >= 0) {
       value->resize(static_cast<size_t>(got));
       return true;
@@ -134,20 +99,42 @@ OpenStreams openStreams;
 
 }  // namespace
 
+// Objects are opened under their directory's descriptor, so that paths
+// beyond the kernel's limit have their streams too; the attribute calls
+// through a descriptor spare the walk of the path besides.
 StreamsRead PosixFileSystem::NamedStreams(const std::string& path, std::vector<StreamEntry>* streams) {
-  const char* name = path.c_str();
-  return UserStreams({[name](char* list, size_t size) { return listxattr(name, list, size); },
-                      [name](const char* attribute) { return getxattr(name, attribute, nullptr, 0); }},
-                     streams);
+  streams->clear();
+  const FileHandle handle = OpenFallback(path);
+  if (handle == kInvalidHandle) return StreamsRead::kRead;
+  const StreamsRead read = NamedStreamsOf(handle, path, streams);
+  Close(handle);
+  return read;
 }
 
-StreamsRead PosixFileSystem::NamedStreamsOf(FileHandle handle, const std::string& path,
+StreamsRead PosixFileSystem::NamedStreamsOf(FileHandle handle, const std::string& /*path*/,
                                             std::vector<StreamEntry>* streams) {
-  if (IsStreamHandle(handle)) return NamedStreams(path, streams);
+  streams->clear();
   const int fd = DescriptorOf(handle);
-  return UserStreams({[fd](char* list, size_t size) { return flistxattr(fd, list, size); },
-                      [fd](const char* attribute) { return fgetxattr(fd, attribute, nullptr, 0); }},
-                     streams);
+  char local[4096];
+  std::vector<char> large;
+  std::string_view names = AttributeNames(fd, local, sizeof local, &large);
+  std::vector<std::string_view> userNames;
+  for (size_t end = names.find('\0'); end != std::string_view::npos; end = names.find('\0')) {
+    std::string_view name = names.substr(0, end);
+    names.remove_prefix(end + 1);
+    if (name.starts_with(kUserNamespace)) userNames.push_back(name);
+  }
+  // Whatever order the file system keeps, listings come out the same.
+  std::sort(userNames.begin(), userNames.end());
+  for (std::string_view name : userNames) {
+    // Each name ends in its NUL inside the list's storage.
+    ssize_t size = fgetxattr(fd, name.data(), nullptr, 0);
+    if (size < 0) continue;  // removed meanwhile
+    std::string streamName(":");
+    streamName.append(name.substr(kUserNamespace.size())).append(kStreamType);
+    streams->push_back(StreamEntry{std::move(streamName), static_cast<uint64_t>(size), 0});
+  }
+  return StreamsRead::kRead;
 }
 
 FileHandle PosixFileSystem::OpenStream(const std::string& path, const std::string& streamName) {
@@ -157,9 +144,12 @@ FileHandle PosixFileSystem::OpenStream(const std::string& path, const std::strin
   }
   std::string attribute(kUserNamespace);
   attribute.append(stream.substr(1, stream.size() - 1 - kStreamType.size()));
+  const FileHandle object = OpenFallback(path);
+  if (object == kInvalidHandle) return kInvalidHandle;
   std::vector<unsigned char> value;
-  if (!ReadAttribute(path.c_str(), attribute.c_str(), &value)) return kInvalidHandle;
-  return openStreams.Add(std::move(value));
+  const bool read = ReadAttribute(DescriptorOf(object), attribute.c_str(), &value);
+  Close(object);
+  return read ? openStreams.Add(std::move(value)) : kInvalidHandle;
 }
 
 int64_t ReadOpenStream(FileHandle handle, void* buffer, size_t count) {
