@@ -158,7 +158,8 @@ class FileSystem {
 
   // The named streams of a file or directory (of the file a link points to),
   // in the platform's order; on POSIX the `user.` extended attributes, in
-  // byte order of their names. May be called from several threads at once.
+  // byte order of their names. Several threads may call it on the same terms
+  // as OpenForReading.
   virtual StreamsRead NamedStreams(const std::string& path, std::vector<StreamEntry>* streams) = 0;
   // As NamedStreams, for the file open for reading as `handle` (`path`
   // names it); cheaper where the platform reads them through the handle.
