@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "run/run_settings.h"
@@ -52,6 +53,14 @@ struct SfvPlace {
   std::string currentDirectory;
   std::string directory;  // the SFV file's directory; the current one on standard output
   FileId fileId;          // the SFV file itself; not known on standard output
+};
+
+// The named streams of the file whose CRC-32 was read last, read through the
+// same descriptor and kept for its stream records.
+struct KeptStreams {
+  std::string path;  // that file's path; empty when none are kept
+  StreamsRead read = StreamsRead::kRead;
+  std::vector<StreamEntry> streams;
 };
 
 struct Run {
@@ -102,6 +111,7 @@ struct Run {
   // The output file's stdio buffer.
   std::unique_ptr<char[]> listingBuffer;
   RunBuffers buffers;
+  KeptStreams keptStreams;
   SfvPlace sfv;
   bool terminating = false;
   // Writes the counts line of the summary for a check or a comparison;

@@ -40,6 +40,10 @@ class Win32FileSystem : public FileSystem {
   bool DiskFree(const std::string& path, uint64_t* freeBytes) override;
   PathKind KindOf(const std::string& path) override;
 
+  // Named streams, from the backup image: named_streams.cc.
+  StreamsRead NamedStreams(const std::string& path, std::vector<StreamEntry>* streams) override;
+  FileHandle OpenStream(const std::string& path, const std::string& streamName) override;
+
   // Changing files in place for the signature: signature_io.cc.
   FileHandle OpenForUpdate(const std::string& path) override;
   int64_t Write(FileHandle handle, const void* data, size_t count) override;
@@ -57,6 +61,10 @@ class Win32FileSystem : public FileSystem {
   FileHandle OpenWithRuntime(const std::string& path, int flags);
 
   WideNames names_;
+
+  // The backup and restore privileges are enabled at the first stream read.
+  std::once_flag privilegesEnabled_;
+  StreamsRead privileges_ = StreamsRead::kRead;
 
   // Files opened by OpenWithRuntime: (handle, descriptor). Readers reading
   // ahead open and close files at once.
