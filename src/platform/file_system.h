@@ -99,6 +99,14 @@ enum class PathKind {
   kOther,        // a FIFO, a device, a socket: never written as a file of the run
 };
 
+// The kind of device that holds a file, which decides how many reads to ask
+// of it at once.
+enum class DiskKind {
+  kUnknown,
+  kSolidState,  // SSD, NVMe, a virtual disk: many reads in flight finish sooner
+  kRotational,  // a spinning disk: reads in parallel make the head seek back and forth
+};
+
 using FileHandle = intptr_t;
 constexpr FileHandle kInvalidHandle = -1;
 
@@ -191,6 +199,9 @@ class FileSystem {
   virtual int VolumeType(const std::string& path) = 0;
   // Free bytes available to the user on the volume holding `path`.
   virtual bool DiskFree(const std::string& path, uint64_t* freeBytes) = 0;
+  // The kind of device that holds directory `path`; kUnknown where the
+  // platform can't tell.
+  virtual DiskKind DiskKindOf(const std::string& /*path*/) { return DiskKind::kUnknown; }
 };
 
 // Closes a handle when it goes out of scope, on every way out, an interrupt

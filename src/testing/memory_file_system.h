@@ -90,8 +90,10 @@ class MemoryFileSystem : public FileSystem {
   bool SetTimes(const std::string& path, const FileTimes& times) override;
   int VolumeType(const std::string& path) override;
   bool DiskFree(const std::string& path, uint64_t* freeBytes) override;
+  DiskKind DiskKindOf(const std::string&) override { return diskKind; }
 
   int volumeType = kVolumeOther;
+  DiskKind diskKind = DiskKind::kUnknown;
   uint64_t freeBytes = 0;
   bool diskFreeFails = false;
   std::vector<std::string> diskFreeQueries;  // the paths asked about, in order

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -26,6 +27,10 @@ void CloseOpenStream(FileHandle handle);
 
 class PosixFileSystem : public FileSystem {
  public:
+  // `sysfsRoot`: where the kernel's sysfs is mounted, which tells what kind
+  // of disk holds a file.
+  explicit PosixFileSystem(std::string sysfsRoot = "/sys") : sysfsRoot_(std::move(sysfsRoot)) {}
+
   // Directory search: find_files.cc.
   bool FindFiles(const std::string& dir, const std::string& pattern, FindDetail detail,
                  std::vector<FindEntry>* found) override;
@@ -49,6 +54,9 @@ class PosixFileSystem : public FileSystem {
   bool DiskFree(const std::string& path, uint64_t* freeBytes) override;
   PathKind KindOf(const std::string& path) override;
 
+  // The disk holding a path, from sysfs: disk_kind.cc.
+  DiskKind DiskKindOf(const std::string& path) override;
+
   // Named streams, the user extended attributes: named_streams.cc.
   StreamsRead NamedStreams(const std::string& path, std::vector<StreamEntry>* streams) override;
   StreamsRead NamedStreamsOf(FileHandle handle, const std::string& path,
@@ -62,6 +70,7 @@ class PosixFileSystem : public FileSystem {
   bool SetLength(FileHandle handle, uint64_t length) override;
 
  private:
+  const std::string sysfsRoot_;
   std::atomic<bool> noAtimeRefused_{false};
 
   // Directories read lately, kept while they lie on the path being walked so

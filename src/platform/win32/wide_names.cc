@@ -13,23 +13,28 @@ constexpr size_t kPlainPathLimit = MAX_PATH - 12;
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
-// "\\?\" and "\\.\" begin a path with a '?' or '.' that is no name.
+}  // namespace
+
 size_t DevicePrefixLength(std::wstring_view path) {
   bool prefixed = path.size() >= 4 && IsSeparator(path[0]) && IsSeparator(path[1]) &&
                   (path[2] == L'?' || path[2] == L'.') && IsSeparator(path[3]);
   return prefixed ? 4 : 0;
 }
 
-}  // namespace
+std::wstring FullPath(const std::wstring& path) {
+  DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return std::wstring();
+  std::wstring full(needed, L'\0');
+  DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed) return std::wstring();
+  full.resize(length);
+  return full;
+}
 
 std::wstring LongForm(const std::wstring& path, const std::wstring& tail) {
   if (path.size() + tail.size() < kPlainPathLimit || DevicePrefixLength(path) != 0) return path + tail;
-  DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (needed == 0) return path + tail;
-  std::wstring full(needed, L'\0');
-  DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
-  if (length == 0 || length >= needed) return path + tail;
-  full.resize(length);
+  const std::wstring full = FullPath(path);
+  if (full.empty()) return path + tail;
   if (DevicePrefixLength(full) != 0) return full + tail;
   if (full.size() >= 2 && IsSeparator(full[0]) && IsSeparator(full[1])) {
     return L"\\\\?\\UNC\\" + full.substr(2) + tail;

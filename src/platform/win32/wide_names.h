@@ -18,6 +18,12 @@
 
 namespace korven {
 
+// 4 when `path` begins with "\\?\" or "\\.\", whose '?' or '.' is no name; else 0.
+size_t DevicePrefixLength(std::wstring_view path);
+
+// The absolute form of `path`; empty when it can't be made.
+std::wstring FullPath(const std::wstring& path);
+
 // `path` + `tail` in the form the wide interfaces take at any length: a
 // path too long for the plain form is made absolute and prefixed "\\?\".
 // `tail` (a wildcard) is appended as it is, never normalised.

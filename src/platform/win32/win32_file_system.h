@@ -40,6 +40,9 @@ class Win32FileSystem : public FileSystem {
   bool DiskFree(const std::string& path, uint64_t* freeBytes) override;
   PathKind KindOf(const std::string& path) override;
 
+  // Whether the volume's device seeks: disk_kind.cc.
+  DiskKind DiskKindOf(const std::string& path) override;
+
   // Named streams, from the backup image: named_streams.cc.
   StreamsRead NamedStreams(const std::string& path, std::vector<StreamEntry>* streams) override;
   FileHandle OpenStream(const std::string& path, const std::string& streamName) override;
