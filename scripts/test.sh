@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The one test command: installs what is missing, then native build and tests, sanitizer builds and tests,
-# Win32 cross build, and the end-to-end tests again against korven.exe under
-# Wine. Ends with one line "N passed, N failed" and a non-zero status when
-# anything failed.
+# The one test command: installs what is missing, checks the layers of the
+# source tree, then native build and tests, a Release build and its tests,
+# sanitizer builds and tests, Win32 cross build, and the end-to-end tests
+# again against korven.exe under Wine; warnings are errors in every build.
+# Ends with one line "N passed, N failed" and a non-zero status when anything
+# failed, a file the tests left in the checkout included.
 set -uo pipefail
 
 cd "$(dirname "$0")/.."
@@ -10,6 +12,7 @@ root=$(pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
+checkout_before=$(git status --porcelain 2>/dev/null)
 
 passed=0
 failed=0
@@ -59,30 +62,39 @@ run_gtest() {
 # What the builds and tests need, installed where missing.
 step bash scripts/setup.sh
 
+# No include runs from a lower layer of the source tree to a higher one.
+step bash scripts/check_layers.sh
+
 # Native build and its unit and end-to-end tests.
-if step cmake -S . -B build -G Ninja && step cmake --build build; then
+if step cmake -S . -B build -G Ninja -DKORVEN_WERROR=ON && step cmake --build build; then
   run_ctest build
   native_built=1
 else
   native_built=0
 fi
 
+# The Release build a packager makes, with the optimiser's own warnings, and its tests.
+if step cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVEN_WERROR=ON &&
+   step cmake --build build-release; then
+  run_ctest build-release
+fi
+
 # The same under AddressSanitizer and UndefinedBehaviorSanitizer.
-if step cmake -S . -B build-asan -G Ninja -DKORVEN_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug &&
+if step cmake -S . -B build-asan -G Ninja -DKORVEN_WERROR=ON -DKORVEN_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug &&
    step cmake --build build-asan; then
   run_ctest build-asan
 fi
 
 # The tests of what runs on several threads, under ThreadSanitizer: the
 # read-ahead's unit tests, and the program itself on directories of many files.
-if step cmake -S . -B build-tsan -G Ninja -DKORVEN_THREAD_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug &&
+if step cmake -S . -B build-tsan -G Ninja -DKORVEN_WERROR=ON -DKORVEN_THREAD_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug &&
    step cmake --build build-tsan --target korven_unit_tests korven_e2e_tests; then
   TSAN_OPTIONS=halt_on_error=1 run_gtest build-tsan/korven_unit_tests --gtest_filter='CrcReadAhead*:FileCrc*'
   TSAN_OPTIONS=halt_on_error=1 run_gtest build-tsan/korven_e2e_tests --gtest_filter='ManyFiles*:Smoke*'
 fi
 
 # The Win32 program, and the end-to-end tests run against it under Wine.
-if step cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DKORVEN_TESTS=OFF &&
+if step cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DKORVEN_TESTS=OFF -DKORVEN_WERROR=ON &&
    step cmake --build build-win; then
   if [ "$native_built" -eq 1 ]; then
     KORVEN_E2E_TARGET=wine KORVEN_EXE="$root/build-win/korven.exe" run_gtest "$root/build/korven_e2e_tests"
@@ -90,6 +102,15 @@ if step cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.
     echo "== no native e2e test binary: the Wine stage cannot run"
     failed=$((failed + 1))
   fi
+fi
+
+# The tests write only in temporary directories of their own: the checkout
+# holds nothing new.
+left=$(comm -13 <(echo "$checkout_before" | sort) <(git status --porcelain 2>/dev/null | sort))
+if [ -n "$left" ]; then
+  echo "== FAILED: the tests left files in the checkout:"
+  echo "$left"
+  failed=$((failed + 1))
 fi
 
 echo "$passed passed, $failed failed"
