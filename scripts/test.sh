@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The one test command: installs what is missing, checks the layers of the
 # source tree, then native build and tests, a Release build and its tests,
-# sanitizer builds and tests, Win32 cross build, and the end-to-end tests
-# again against korven.exe under Wine; warnings are errors in every build.
+# sanitizer builds and tests, Win32 cross build, the end-to-end tests again
+# against korven.exe under Wine, and a short run of each fuzz target;
+# warnings are errors in every build.
 # Ends with one line "N passed, N failed" and a non-zero status when anything
 # failed, a file the tests left in the checkout included.
 set -uo pipefail
@@ -102,6 +103,31 @@ if step cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.
     echo "== no native e2e test binary: the Wine stage cannot run"
     failed=$((failed + 1))
   fi
+fi
+
+# Each fuzz target (fuzz/, built by clang with libFuzzer and the address and
+# undefined-behaviour sanitizers) for a while from its committed seeds. A
+# crash, a broken property or a hang fails it and leaves the input in build-fuzz/.
+fuzz_seconds=20
+if step cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DKORVEN_FUZZ=ON -DKORVEN_TESTS=OFF -DKORVEN_WERROR=ON &&
+   step cmake --build build-fuzz; then
+  corpus=$(mktemp -d)
+  for seeds in "$root"/fuzz/corpus/*/; do
+    target=$(basename "$seeds")
+    mkdir "$corpus/$target"
+    echo "== fuzz $target for $fuzz_seconds s"
+    # Absolute paths: the targets work in a scratch directory of their own.
+    if "$root/build-fuzz/fuzz/${target}_fuzzer" -max_total_time="$fuzz_seconds" -timeout=10 \
+         -artifact_prefix="$root/build-fuzz/$target-" "$corpus/$target" "$seeds" > /dev/null 2> "$log"; then
+      tail -n 1 "$log"
+      passed=$((passed + 1))
+    else
+      tail -n 40 "$log"
+      echo "== FAILED: fuzz $target"
+      failed=$((failed + 1))
+    fi
+  done
+  rm -rf "$corpus"
 fi
 
 # The tests write only in temporary directories of their own: the checkout
