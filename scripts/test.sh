@@ -60,6 +60,27 @@ run_gtest() {
   if [ "$status" -ne 0 ] && [ "${bad:-0}" -eq 0 ]; then failed=$((failed + 1)); fi
 }
 
+# Installs a build into a fresh prefix and checks that each of the given
+# files (relative to the prefix) is there.
+check_install() {
+  local dir=$1 prefix status=0
+  shift
+  prefix=$(mktemp -d)
+  echo "== cmake --install $dir"
+  if cmake --install "$dir" --prefix "$prefix" > /dev/null; then
+    for file in "$@"; do
+      if [ ! -f "$prefix/$file" ]; then echo "== not installed: $file"; status=1; fi
+    done
+  else
+    status=1
+  fi
+  rm -rf "$prefix"
+  if [ "$status" -ne 0 ]; then
+    echo "== FAILED: cmake --install $dir"
+    failed=$((failed + 1))
+  fi
+}
+
 # What the builds and tests need, installed where missing.
 step bash scripts/setup.sh
 
@@ -78,6 +99,7 @@ fi
 if step cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVEN_WERROR=ON &&
    step cmake --build build-release; then
   run_ctest build-release
+  check_install build-release bin/korven share/man/man1/korven.1
 fi
 
 # The same under AddressSanitizer and UndefinedBehaviorSanitizer.
@@ -97,6 +119,7 @@ fi
 # The Win32 program, and the end-to-end tests run against it under Wine.
 if step cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DKORVEN_TESTS=OFF -DKORVEN_WERROR=ON &&
    step cmake --build build-win; then
+  check_install build-win bin/korven.exe
   if [ "$native_built" -eq 1 ]; then
     KORVEN_E2E_TARGET=wine KORVEN_EXE="$root/build-win/korven.exe" run_gtest "$root/build/korven_e2e_tests"
   else
