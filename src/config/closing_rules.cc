@@ -5,7 +5,7 @@
 #include "config/option_actions.h"
 #include "run/run.h"
 #include "run/terminate.h"
-#include "text/text.h"
+#include "walk/pattern_match.h"
 
 namespace korven {
 
@@ -42,7 +42,7 @@ void ApplyClosingRules(Run& run) {
   }
   // Kept as given until now, since a later --exclude-keep-case applies to them too.
   if (!s.excludeKeepCase) {
-    for (std::string& type : v.excludeTypes) type = UpperAscii(type);
+    for (std::string& type : v.excludeTypes) type = UpperCasePattern(type);
   }
 }
 

@@ -20,12 +20,21 @@ const char kSection[] = "KORVEN";
 // What a line, a section name, a key and a value are trimmed of.
 const char kBlanks[] = " \t\r\n";
 
-// One line of any length, without its line end; false at the end of the file.
-bool ReadLine(FILE* file, std::string* line) {
+// A longer line is no setting: reading stops there rather than growing
+// without end (a file without line ends, a device).
+constexpr size_t kMaxLineLength = 4096;
+
+enum class LineRead { kLine, kEnd, kTooLong };
+
+// One line without its line end.
+LineRead ReadLine(FILE* file, std::string* line) {
   line->clear();
   int c;
-  while ((c = fgetc(file)) != EOF && c != '\n') *line += static_cast<char>(c);
-  return c != EOF || !line->empty();
+  while ((c = fgetc(file)) != EOF && c != '\n') {
+    if (line->size() == kMaxLineLength) return LineRead::kTooLong;
+    *line += static_cast<char>(c);
+  }
+  return c != EOF || !line->empty() ? LineRead::kLine : LineRead::kEnd;
 }
 
 [[noreturn]] void RefuseLine(Run& run, const std::string& path, int lineNumber,
@@ -62,8 +71,12 @@ void ApplyIniFile(Run& run, const std::string& path) {
   bool inSection = false;
   int lineNumber = 0;
   std::string line;
-  while (ReadLine(file, &line)) {
+  for (LineRead read; (read = ReadLine(file, &line)) != LineRead::kEnd;) {
     ++lineNumber;
+    if (read == LineRead::kTooLong) {
+      fclose(file);
+      RefuseLine(run, path, lineNumber, Format("longer than %d characters", static_cast<int>(kMaxLineLength)));
+    }
     std::string text = Trim(line, kBlanks);
     if (text.empty() || text[0] == ';' || text[0] == '#') continue;
     if (text[0] == '[') {

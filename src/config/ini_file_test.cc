@@ -124,6 +124,29 @@ TEST(ApplyIniFileTest, BadLinesEndTheRunWithReasonFour) {
   }
 }
 
+// A line is read up to 4,096 bytes: a file without line ends (a device
+// that never ends) is refused rather than read into memory for ever.
+TEST(ApplyIniFileTest, LinesLongerThan4096BytesEndTheRunWithReasonFour) {
+  TestRun fits;
+  fits.MakeHome();
+  const std::string ini = fits.Home() + "cwd/korven.ini";
+  WriteFileText(ini, "[KORVEN]\n;" + std::string(4095, 'x') + "\nrecurse=1\n");
+  EXPECT_EQ(ApplyAndEnd(fits, ini), -1) << fits.Messages();
+  EXPECT_EQ(fits.run.settings.recurse, 1);
+
+  TestRun over;
+  over.MakeHome();
+  const std::string longIni = over.Home() + "cwd/korven.ini";
+  WriteFileText(longIni, "[KORVEN]\n;" + std::string(4096, 'x') + "\n");
+  EXPECT_EQ(ApplyAndEnd(over, longIni), kParameterFile);
+  EXPECT_NE(over.Messages().find(", line 2: longer than 4096 characters"), std::string::npos) << over.Messages();
+
+  TestRun endless;
+  EXPECT_EQ(ApplyAndEnd(endless, "/dev/zero"), kParameterFile);
+  EXPECT_NE(endless.Messages().find(", line 1: longer than 4096 characters"), std::string::npos)
+      << endless.Messages();
+}
+
 TEST(ApplyIniFileTest, UnreadableFileEndsTheRunWithReasonFour) {
   TestRun p;
   EXPECT_EQ(ApplyAndEnd(p, "/nonexistent-korven-test-dir/my.ini"), kParameterFile);

@@ -183,6 +183,12 @@ const NamedOption kOptions[] = {
        PrintHelp(run.listing);
        Terminate(run, kNormalExit);
      }},
+    // Nothing was listed, so no summary follows.
+    {"version", Form::kCommand, Where::kCommandLineOnly, nullptr,
+     [](Run& run, const std::string&, bool) -> std::string {
+       PrintVersion(run.listing);
+       EndProcess(run, kNormalExit);
+     }},
 };
 // clang-format on
 
@@ -200,17 +206,30 @@ const NamedOption* Find(const std::string& name, OptionSource source) {
   return nullptr;
 }
 
+// The option `name` names, also as "no-NAME" of a switch on the command line
+// (then `negated`); null when none.
+const NamedOption* FindNamed(const std::string& name, OptionSource source, bool* negated) {
+  *negated = false;
+  const NamedOption* option = Find(name, source);
+  if (option == nullptr && source == OptionSource::kCommandLine && name.rfind("no-", 0) == 0) {
+    option = Find(name.substr(3), source);
+    *negated = option != nullptr && option->form == Form::kSwitch;
+    if (!*negated) option = nullptr;
+  }
+  return option;
+}
+
 }  // namespace
+
+bool IsNamedOption(const std::string& name) {
+  bool negated;
+  return FindNamed(name, OptionSource::kCommandLine, &negated) != nullptr;
+}
 
 std::string ApplyNamedOption(Run& run, const std::string& name, const std::string* value,
                              OptionSource source) {
-  const NamedOption* option = Find(name, source);
-  bool negated = false;
-  if (option == nullptr && source == OptionSource::kCommandLine && name.rfind("no-", 0) == 0) {
-    option = Find(name.substr(3), source);
-    negated = option != nullptr && option->form == Form::kSwitch;
-    if (!negated) option = nullptr;
-  }
+  bool negated;
+  const NamedOption* option = FindNamed(name, source, &negated);
   if (option == nullptr) return Format("unknown option \"%s\"", name.c_str());
 
   bool on = !negated;

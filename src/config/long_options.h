@@ -17,6 +17,9 @@ enum class OptionSource { kCommandLine, kIniFile };
 std::string ApplyNamedOption(Run& run, const std::string& name, const std::string* value,
                              OptionSource source);
 
+// True when `name` is an option of the command line.
+bool IsNamedOption(const std::string& name);
+
 }  // namespace korven
 
 #endif  // KORVEN_CONFIG_LONG_OPTIONS_H_

@@ -60,8 +60,11 @@ void ClearOutputFile(Run& run) {
 
 std::string SetAccountingFile(Run& run, const std::string& path) {
   if (path.empty()) return "\nThe accounting file needs a name\n";
-  if (!OpenAccountingFile(run, path)) return Format("\nNo accounting file: %s\n", path.c_str());
-  run.settings.accountingOn = 1;
+  switch (OpenAccountingFile(run, path)) {
+    case AccountingOpen::kOpened: run.settings.accountingOn = 1; break;
+    case AccountingOpen::kNotRegular: break;
+    case AccountingOpen::kFailed: return Format("\nNo accounting file: %s\n", path.c_str());
+  }
   return "";
 }
 

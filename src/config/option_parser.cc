@@ -85,7 +85,7 @@ void ApplyAccountingVariable(Run& run) {
   if (!path || path->empty()) return;
   // A stale variable must not stop every run: OpenAccountingFile reports
   // the file it can't open and the run goes on without one.
-  if (OpenAccountingFile(run, *path)) run.settings.accountingOn = 1;
+  if (OpenAccountingFile(run, *path) == AccountingOpen::kOpened) run.settings.accountingOn = 1;
 }
 
 void Toggle(int32_t& field, bool forced, int32_t forcedValue) {
@@ -109,6 +109,16 @@ std::string TakeValue(Run& run, Arguments& args, OptionWord& word, char letter,
     RefuseMissingValue(run, word, letter);
   }
   return args.words[args.next++];
+}
+
+// -A and -Y: the rest of the word, else the next argument unless that is an
+// option; empty when neither is there.
+std::string TakeLetters(Arguments& args, OptionWord& word) {
+  std::string letters = RestOfWord(word);
+  if (letters.empty() && args.HasNext() && !IsOptionWord(args.words[args.next])) {
+    letters = args.words[args.next++];
+  }
+  return letters;
 }
 
 // -p, -f, -x: the rest of the word and the words up to the next option.
@@ -230,17 +240,10 @@ void ReadOption(Run& run, Arguments& args, OptionWord& word) {
         SetShortNameColumn(run);
       }
       break;
-    case 'A': {
-      std::string letters = RestOfWord(word);
-      if (letters.empty() && args.HasNext() && !IsOptionWord(args.words[args.next])) {
-        letters = args.words[args.next++];
-      }
-      Check(run, SetAttributeShow(run, letters));
-      break;
-    }
+    case 'A': Check(run, SetAttributeShow(run, TakeLetters(args, word))); break;
     case 'q': Check(run, SetAttributeMask(run, TakeValue(run, args, word, letter, true))); break;
     case 'Y':
-    case 'y': Check(run, SetSortKeys(run, RestOfWord(word))); break;
+    case 'y': Check(run, SetSortKeys(run, TakeLetters(args, word))); break;
     case 'X':
       run.values.optXText = RestOfWord(word);
       s.optX = run.values.optXText.empty() ? 1 : 2;
@@ -272,8 +275,9 @@ void ReadLongOption(Run& run, const std::string& text) {
                                  : ApplyNamedOption(run, name, hasValue ? &value : nullptr,
                                                     OptionSource::kCommandLine);
   if (why.empty()) return;
-  fprintf(run.message, "\nIllegal option: %s", text.c_str());
-  fprintf(run.message, "\n%s\n", TrimNewlines(why).c_str());
+  fprintf(run.message, "\nIllegal option: %s\n", text.c_str());
+  // An unknown name says nothing more than the line above.
+  if (IsNamedOption(name)) fprintf(run.message, "%s\n", TrimNewlines(why).c_str());
   Terminate(run, kIllegalOption);
 }
 

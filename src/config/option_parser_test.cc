@@ -574,6 +574,19 @@ TEST(ParseOptionsTest, ExclusionsKeepTheirCaseOnlyWhenAsked) {
   EXPECT_EQ(kept.run.values.excludeTypes, (std::vector<std::string>{"*.Obj"}));
 }
 
+// An unknown long name gets one line; a known one refused also says why.
+TEST(ParseOptionsTest, RefusedLongOptionSaysWhyOnlyWhenItIsKnown) {
+  TestRun unknown;
+  EXPECT_EQ(unknown.Parse({"--versio"}), kIllegalOption);
+  EXPECT_NE(unknown.Messages().find("\nIllegal option: --versio\n\nAbnormal"), std::string::npos)
+      << unknown.Messages();
+
+  TestRun known;
+  EXPECT_EQ(known.Parse({"--width"}), kIllegalOption);
+  EXPECT_NE(known.Messages().find("\nIllegal option: --width\nwidth needs a value\n"), std::string::npos)
+      << known.Messages();
+}
+
 TEST(ParseOptionsTest, HelpLongOptionEndsWithStatusZero) {
   TestRun p;
   EXPECT_EQ(p.Parse({"--help"}), kNormalExit);

@@ -7,6 +7,7 @@
 #include "platform/file_system.h"
 #include "platform/system.h"
 #include "run/run.h"
+#include "run/terminate.h"
 
 namespace korven {
 
@@ -111,7 +112,7 @@ bool CrcReadAhead::ReadNextJob(unsigned char* chunk) {
     Job& job = jobs_[i];
     int expected = kWaiting;
     if (!job.state.compare_exchange_strong(expected, kReading)) continue;
-    auto keepReading = [this] { return !stopping_.load(std::memory_order_relaxed) && !run_.sys.InterruptPending(); };
+    auto keepReading = [this] { return !stopping_.load(std::memory_order_relaxed) && !RunEndPending(run_); };
     job.outcome = ReadFileCrc(run_.fs, job.path, startOffset_, job.expectedSize, chunk, keepReading);
     job.state.store(kDone);
     job.state.notify_all();

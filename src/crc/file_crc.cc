@@ -88,7 +88,7 @@ char* FileCrc(Run& run, const std::string& path, uint32_t* valueOut, char* text,
   run.sys.SetFileApisToOem();
   CrcOutcome outcome;
   bool readAhead = run.readAhead != nullptr && run.readAhead->Take(path, startOffset, &outcome);
-  // A helper stops early only for an interrupt, which ends the run here.
+  // A helper stops early only when the run is to end, which it does here.
   if (readAhead && outcome.result == CrcRead::kStopped) CheckInterrupt(run);
   if (!readAhead || outcome.result == CrcRead::kStopped) {
     outcome = ReadFileCrc(run.fs, path, startOffset, expectedSize, RunReadChunk(run), [&run] {

@@ -43,6 +43,8 @@ void CountingPass(Run& run) {
     run.settings.nameWidth = width;
     fprintf(run.message, "\r  Maximum path length found is %d, -w %d installed\n", width, width);
   }
+  // -88 pads the long name to the longest one found, and its delimiter follows.
+  if (run.settings.longNameMode == 1) run.values.recordLength += run.counters.longestName + 1;
   fprintf(run.message, "\r%7ld files to process,  %s bytes\n", run.counters.countedFiles,
           GroupDigits(run.counters.countedBytes).c_str());
 }
@@ -61,7 +63,7 @@ namespace {
   if (!args.empty()) args[0] = run.moduleFileName.data();
 
   setvbuf(stdin, nullptr, _IONBF, 0);
-  run.sys.InstallInterruptHandler();
+  run.sys.InstallSignalHandlers();
   ApplyEnvironmentDefaults(run);
   ApplyBuiltInDefaults(run);
   ParseOptions(run, argc, args.data());

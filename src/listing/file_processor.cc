@@ -98,7 +98,7 @@ void ProcessFile(Run& run, const std::string& dir, const FindEntry& found) {
 
   WriteNameField(run, s.nameOnly && !s.recurse ? found.name : displayName);
   if (s.pathNameOnly) {
-    fputc('\n', run.listing);
+    EndPathNameRecord(run);
     return;
   }
 
@@ -127,6 +127,7 @@ void ProcessFile(Run& run, const std::string& dir, const FindEntry& found) {
   WriteSizeField(run, size);
   WriteTimeFields(run, times);
   WriteDosNameField(run, found.shortName.empty() ? found.name : found.shortName);
+  WriteLongNameFields(run, found.name);
   EndRecord(run);
 
   if (s.showStreams && !found.IsDirectory()) ListFileStreams(run, fullPath, found.name);

@@ -4,12 +4,13 @@
 #include <string>
 
 #include "run/run.h"
+#include "text/text.h"
 
 namespace korven {
 
 int ShowProgress(Run& run, const std::string& bareName) {
   if (run.settings.outputMode == OutputMode::kStandardOutput || run.settings.progressOff) return 0;
-  return fprintf(run.message, " %.14s", bareName.c_str());
+  return fprintf(run.message, " %.14s", Showable(bareName, &run.buffers.shownName));
 }
 
 void EraseProgress(Run& run, int written) {

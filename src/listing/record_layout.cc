@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
+#include <string_view>
 
 #include "listing/file_times.h"
 #include "run/listing_output.h"
 #include "run/run.h"
+#include "run/screen_pause.h"
+#include "text/text.h"
 
 namespace korven {
 
@@ -14,16 +17,6 @@ namespace {
 
 constexpr int kMaxBlanks = 199;  // the run's blank line
 constexpr int kMaxDashes = 78;
-
-// `text` with control characters shown as '?', in a buffer reused per caller.
-const char* Showable(const std::string& text, std::string* buffer) {
-  buffer->assign(text);
-  for (char& c : *buffer) {
-    unsigned char u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u == 0x7F) c = '?';
-  }
-  return buffer->c_str();
-}
 
 int Blanks(int count) { return std::clamp(count, 0, kMaxBlanks); }
 
@@ -77,13 +70,16 @@ void WriteHeader(Run& run, const std::string& /*firstPath*/) {
   RunSettings& s = run.settings;
   if (s.outputMode != OutputMode::kStandardOutput || s.quietLevel != 0) return;
   if (s.printSeconds) {
-    // The seconds take the room.
-    s.nameWidth -= 3;
-    run.values.recordLength -= 3;
+    // The seconds take the room, but the name field keeps one character: a
+    // width of 0 would show no name, a negative one names of every length.
+    const int narrowed = std::max(1, s.nameWidth - 3);
+    run.values.recordLength -= s.nameWidth - narrowed;
+    s.nameWidth = narrowed;
   }
   if (s.pathNameOnly) {
     fprintf(run.listing, "%.*s  FILE: \n", Blanks(s.nameWidthGiven / 2 - 3), BlankLine());
     WriteDashes(run, s.nameWidthGiven);
+    CountScreenLines(run, 2);
     return;
   }
   int title = 0;
@@ -98,10 +94,12 @@ void WriteHeader(Run& run, const std::string& /*firstPath*/) {
   if (TimesPrinted(s)) title += fprintf(run.listing, "Date       Time");
   fprintf(run.listing, "\n");
   WriteDashes(run, title);
+  CountScreenLines(run, 2);
 }
 
 void WriteNameField(Run& run, const std::string& text) {
   const int width = run.settings.nameWidth;
+  run.recordOpen = true;
   fprintf(run.listing, "%-*.*s%c", width, width, Showable(text, &run.buffers.shownName),
           run.values.delimiterChar);
 }
@@ -133,8 +131,33 @@ void WriteDosNameField(Run& run, const std::string& dosName) {
   fprintf(run.listing, " %-15s%c", Showable(dosName, &run.buffers.shownName), run.values.delimiterChar);
 }
 
-void EndRecord(Run& run) {
+void WriteLongNameFields(Run& run, const std::string& bareName) {
+  const RunSettings& s = run.settings;
+  if (s.longNameMode == 0) return;
+  const char delimiter = run.values.delimiterChar;
+  const std::string_view name = Showable(UpperAscii(bareName), &run.buffers.shownName);
+  if (s.extensionField) {
+    const size_t dot = name.rfind('.');
+    const std::string_view extension = dot == std::string_view::npos ? "" : name.substr(dot + 1);
+    fprintf(run.listing, "%-3.*s%c", static_cast<int>(extension.size()), extension.data(), delimiter);
+  }
+  if (s.longNameMode == 2) {
+    const int width = run.values.longNameWidth;
+    fprintf(run.listing, "%-*.*s%c", width, width, name.data(), delimiter);
+  } else {
+    fprintf(run.listing, "%-*s%c", run.counters.longestName, name.data(), delimiter);
+  }
+}
+
+void EndPathNameRecord(Run& run) {
   fputc('\n', run.listing);
+  run.recordOpen = false;
+  CountScreenLines(run, 1);
+}
+
+// A disk fills only with an output file, and the screen only without one.
+void EndRecord(Run& run) {
+  EndPathNameRecord(run);
   ++run.counters.lineCount;
   if (OutputDiskFull(run)) ContinueOnNewDisk(run);
 }

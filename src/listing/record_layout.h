@@ -26,8 +26,15 @@ void WriteSizeField(Run& run, int64_t size);
 void WriteTimeFields(Run& run, const TimeBlock& times);
 // The 8.3 name (or the long name standing in for it), with -8.
 void WriteDosNameField(Run& run, const std::string& dosName);
-// The newline; counts the record and moves to a new disk when this one is full.
+// With -88, the last fields: the extension padded to 3 characters (with E),
+// then the upper-cased bare name, cut and padded to the -88 width, or padded
+// to the longest name the counting pass found.
+void WriteLongNameFields(Run& run, const std::string& bareName);
+// The newline; counts the record, moves to a new disk when this one is full
+// and pauses when the console's screen is (-P).
 void EndRecord(Run& run);
+// The newline of a -N record, which the disk estimate does not count.
+void EndPathNameRecord(Run& run);
 
 }  // namespace korven
 

@@ -51,12 +51,22 @@ TEST(RecordLayout, HeaderTitleAndDashLine) {
   }
 }
 
+// The name field keeps at least one character, so that every record of a
+// run is as long as the others.
 TEST(RecordLayout, SecondsNarrowTheNameFieldAndRecordLength) {
-  TestRun t;
-  t.run.settings.printSeconds = 1;
-  WriteHeader(t.run, "/");
-  EXPECT_EQ(t.run.settings.nameWidth, 32);
-  EXPECT_EQ(t.run.values.recordLength, 79);
+  struct Case {
+    int width;
+    int narrowed;
+  } cases[] = {{35, 32}, {4, 1}, {3, 1}, {1, 1}};
+  for (const Case& c : cases) {
+    TestRun t;
+    t.run.settings.printSeconds = 1;
+    t.run.settings.nameWidth = c.width;
+    t.run.values.recordLength = c.width + 47;
+    WriteHeader(t.run, "/");
+    EXPECT_EQ(t.run.settings.nameWidth, c.narrowed) << c.width;
+    EXPECT_EQ(t.run.values.recordLength, c.narrowed + 47) << c.width;
+  }
 }
 
 TEST(RecordLayout, NoHeaderForAnOutputFileOrWithQuietLevel) {
@@ -89,6 +99,36 @@ TEST(RecordLayout, FieldWritersShareTheDelimiter) {
   EndRecord(t.run);
   EXPECT_EQ(t.Listing(), "name-l;0000ABCD;          0;00/00/1980;00:00w;EST;" + Blanks(16) + ";\n");
   EXPECT_EQ(t.run.counters.lineCount, 1);
+}
+
+TEST(RecordLayout, LongNameFieldsComeLastWithTheExtensionBeforeThem) {
+  struct Case {
+    const char* what;
+    int mode;
+    int width;         // -88xx
+    int longestName;   // found by the counting pass
+    int extension;
+    const char* name;
+    std::string fields;
+  } cases[] = {
+      {"-886: cut", 2, 6, 0, 0, "report.txt", "REPORT;"},
+      {"-8812: padded", 2, 12, 0, 0, "a.c", "A.C         ;"},
+      {"-88: padded to the longest name", 1, 0, 8, 0, "a.c", "A.C     ;"},
+      {"-886E", 2, 6, 0, 1, "a.c", "C  ;A.C   ;"},
+      {"-886E: no extension", 2, 6, 0, 1, "Makefile", "   ;MAKEFI;"},
+      {"-88E: long extension", 1, 0, 0, 1, "x.html", "HTML;X.HTML;"},
+      {"-886E: control character", 2, 6, 0, 1, "a\tb", "   ;A?B   ;"},
+  };
+  for (const Case& c : cases) {
+    TestRun t;
+    t.run.values.delimiterChar = ';';
+    t.run.settings.longNameMode = c.mode;
+    t.run.values.longNameWidth = c.width;
+    t.run.counters.longestName = c.longestName;
+    t.run.settings.extensionField = c.extension;
+    WriteLongNameFields(t.run, c.name);
+    EXPECT_EQ(t.Listing(), c.fields) << c.what;
+  }
 }
 
 }  // namespace

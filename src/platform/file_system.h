@@ -22,10 +22,18 @@ constexpr int kVolumeOther = 1;
 constexpr int kVolumeNamedStreams = 2;  // NTFS, or POSIX with user extended attributes
 constexpr int kVolumeFat = 4;
 
+// A time of 0 is one the platform doesn't know or that can't be held (before
+// 1601, or past the range of 64 bits): it shows as 00/00/1980 00:00, and
+// setting it leaves that time of the file as it is.
 struct FileTimes {
   uint64_t creation = 0;
   uint64_t access = 0;
   uint64_t write = 0;
+  // The nanoseconds (0-99) below each time's 100 ns unit, where the platform
+  // keeps them, so that the times go back exactly as they were found.
+  uint8_t creationSubTick = 0;
+  uint8_t accessSubTick = 0;
+  uint8_t writeSubTick = 0;
 };
 
 // One entry of a directory search: what FindFirstFileA reports.
@@ -37,6 +45,14 @@ struct FindEntry {
   FileTimes times;
 
   bool IsDirectory() const { return (attributes & kAttrDirectory) != 0; }
+};
+
+// What a path names, links followed.
+enum class PathKind {
+  kNone,         // nothing, or nothing the program may look at
+  kRegularFile,
+  kDirectory,
+  kOther,        // a FIFO, a device, a socket: never written as a file of the run
 };
 
 using FileHandle = intptr_t;
@@ -59,6 +75,14 @@ class FileSystem {
 
   // The find record of one object named by its full path.
   virtual bool LookUp(const std::string& path, FindEntry* entry) = 0;
+
+  // What `path` names. The program's own files (output, accounting) are
+  // checked with it before they are opened.
+  virtual PathKind KindOf(const std::string& path) {
+    FindEntry entry;
+    if (!LookUp(path, &entry)) return PathKind::kNone;
+    return entry.IsDirectory() ? PathKind::kDirectory : PathKind::kRegularFile;
+  }
 
   // True when OpenForReading, OpenFallback, Read, Seek and Close may be
   // called from several threads at once, as long as no directory is being

@@ -35,20 +35,32 @@ class System {
   virtual void LoadTimeZone() = 0;
   // The standard-time zone name of the loaded settings.
   virtual std::string StandardTimeZoneName() = 0;
-  // Breaks a file time (100 ns since 1601 UTC) down as UTC or as local time.
+  // Breaks a file time (100 ns since 1601 UTC) down as UTC or as local time;
+  // false for a time that can't be shown (past kLastShownFileTime, or out of
+  // the conversion's range).
   virtual bool BreakDownFileTime(uint64_t fileTime, bool utc, CivilTime* out) = 0;
   // Seconds since 1970 of a local calendar time (for date options).
   virtual int64_t LocalToEpoch(const CivilTime& local) = 0;
 
-  // Interrupt signal: the handler only records it.
-  virtual void InstallInterruptHandler() = 0;
+  // Signals: the handlers only record them. The interrupt, terminate, hang-up
+  // and quit signals all end the run as an interrupt; a pipe whose reader went
+  // away is told apart; a stop gives the terminal back until the run goes on.
+  virtual void InstallSignalHandlers() = 0;
   virtual bool InterruptPending() = 0;
+  // True once a pipe the program writes to has lost its reader.
+  virtual bool PipeReaderGone() = 0;
 
   // Console keyboard: the code of a waiting key, or -1 without blocking.
   // Nothing is read when standard input is not a console.
   virtual int PollKey() = 0;
+  // Waits for one key typed at the console, read without echo; -1 when
+  // standard input is no console or a signal arrived while waiting.
+  virtual int ReadKey() = 0;
   // Waits for one character from standard input (-1 at end of input).
   virtual int WaitKey() = 0;
+  // Rows of the screen when standard output and standard input are both the
+  // console, else 0.
+  virtual int ConsoleRows() = 0;
   // Gives the terminal back its own settings; safe to call more than once.
   virtual void RestoreConsole() = 0;
   virtual void Sleep(int milliseconds) = 0;
@@ -63,6 +75,10 @@ System& RealSystem();
 // File times: 100 ns units since 1601-01-01 UTC.
 constexpr uint64_t kFileTimeTicksPerSecond = 10000000ULL;
 constexpr uint64_t kFileTimeEpochOffsetSeconds = 11644473600ULL;  // 1601 -> 1970
+
+// The last file time Win32 breaks down (in September 30828); later ones are
+// not shown on either platform.
+constexpr uint64_t kLastShownFileTime = 0x7FFFFFFFFFFFFFFFULL;
 
 inline uint64_t EpochToFileTime(int64_t seconds) {
   return static_cast<uint64_t>(seconds + static_cast<int64_t>(kFileTimeEpochOffsetSeconds)) *

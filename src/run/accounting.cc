@@ -3,17 +3,24 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/file_system.h"
 #include "platform/system.h"
 #include "run/run.h"
 #include "run/terminate.h"
 
 namespace korven {
 
-bool OpenAccountingFile(Run& run, const std::string& path) {
+AccountingOpen OpenAccountingFile(Run& run, const std::string& path) {
+  // Opening a FIFO would wait for a reader, and a device or a directory is no log.
+  const PathKind kind = run.fs.KindOf(path);
+  if (kind == PathKind::kOther || kind == PathKind::kDirectory) {
+    fprintf(run.message, "\nAccounting file %s is not a regular file: not used\n", path.c_str());
+    return AccountingOpen::kNotRegular;
+  }
   FILE* file = fopen(path.c_str(), "a");
   if (file == nullptr) {
     fprintf(run.message, "\nCan't open accounting file %s\n", path.c_str());
-    return false;
+    return AccountingOpen::kFailed;
   }
   if (run.accounting != nullptr) {
     fprintf(run.accounting, "This file closed.\n");
@@ -22,7 +29,7 @@ bool OpenAccountingFile(Run& run, const std::string& path) {
   }
   run.accounting = file;
   run.values.accountingPath = path;
-  return true;
+  return AccountingOpen::kOpened;
 }
 
 void CloseAccountingFile(Run& run) {

@@ -8,9 +8,15 @@ namespace korven {
 
 struct Run;
 
+enum class AccountingOpen {
+  kOpened,
+  kNotRegular,  // a FIFO, a device or a directory: refused, the run goes on without it
+  kFailed,      // the file can't be opened
+};
+
 // Opens `path` for appending as the accounting file, replacing one already
-// open (which is told so and closed). False with a message when it can't be opened.
-bool OpenAccountingFile(Run& run, const std::string& path);
+// open (which is told so and closed). Anything but kOpened comes with a message.
+AccountingOpen OpenAccountingFile(Run& run, const std::string& path);
 // Closes the accounting file, if one is open.
 void CloseAccountingFile(Run& run);
 // One blank and each argument, an argument that is exactly "|" in quotes.

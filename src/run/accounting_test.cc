@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <string>
 
@@ -15,7 +17,7 @@ TEST(AccountingTest, EchoQuotesOnlyALonePipe) {
   TestRun t;
   TempDir dir;
   const std::string path = dir.Path() + "echo.log";
-  ASSERT_TRUE(OpenAccountingFile(t.run, path));
+  ASSERT_EQ(OpenAccountingFile(t.run, path), AccountingOpen::kOpened);
   char a0[] = "/bin/korven", a1[] = "-r", a2[] = "|", a3[] = "a|b";
   char* argv[] = {a0, a1, a2, a3};
   EchoCommandLine(t.run, 4, argv);
@@ -29,8 +31,8 @@ TEST(AccountingTest, NewFileReplacesTheOpenOneAndSaysSo) {
   TempDir dir;
   const std::string first = dir.Path() + "1.log";
   const std::string second = dir.Path() + "2.log";
-  ASSERT_TRUE(OpenAccountingFile(t.run, first));
-  ASSERT_TRUE(OpenAccountingFile(t.run, second));
+  ASSERT_EQ(OpenAccountingFile(t.run, first), AccountingOpen::kOpened);
+  ASSERT_EQ(OpenAccountingFile(t.run, second), AccountingOpen::kOpened);
   CloseAccountingFile(t.run);
   EXPECT_EQ(ReadFileText(first),
             "This file closed.\nAccounting file overridden by option -1 file pointing to " + second + "\n");
@@ -39,9 +41,23 @@ TEST(AccountingTest, NewFileReplacesTheOpenOneAndSaysSo) {
 
 TEST(AccountingTest, UnopenableFileIsReportedAndKeepsTheOldOne) {
   TestRun t;
-  EXPECT_FALSE(OpenAccountingFile(t.run, "/nonexistent-dir/x.log"));
+  EXPECT_EQ(OpenAccountingFile(t.run, "/nonexistent-dir/x.log"), AccountingOpen::kFailed);
   EXPECT_EQ(t.run.accounting, nullptr);
   EXPECT_NE(t.Messages(), "");
+}
+
+// A FIFO would hold the start of the run until someone read it; a directory
+// or a device is no log either. The run goes on without them.
+TEST(AccountingTest, WhatIsNoRegularFileIsRefusedWithoutOpening) {
+  TempDir dir;
+  const std::string fifo = dir.Path() + "fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {fifo, dir.Path(), std::string("/dev/null")}) {
+    TestRun t;
+    EXPECT_EQ(OpenAccountingFile(t.run, path), AccountingOpen::kNotRegular) << path;
+    EXPECT_EQ(t.run.accounting, nullptr) << path;
+    EXPECT_NE(t.Messages(), "") << path;
+  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "platform/system.h"
 #include "run/run.h"
 #include "run/run_settings.h"
+#include "run/screen_pause.h"
 #include "run/terminate.h"
 
 namespace korven {
@@ -36,9 +37,23 @@ void MeasureOutputDisk(Run& run) {
   run.counters.lineCount = 1;
 }
 
+// The sort reads the listing back when the run ends: only a regular file can
+// give back what was written to it (a pipe or a terminal would wait forever).
+void RefuseSortUnlessRegularFile(Run& run) {
+  const std::string& path = run.values.outputPath;
+  if (run.settings.outputMode != OutputMode::kFile) {
+    fprintf(run.message, "\n-Y sorts an output file: name one with -o\n");
+  } else if (run.fs.KindOf(path) == PathKind::kOther) {
+    fprintf(run.message, "\n-Y sorts an output file: %s is not a regular file\n", path.c_str());
+  } else {
+    return;
+  }
+  Terminate(run, kIllegalOption);
+}
+
 }  // namespace
 
-int ListingRecordLength(const RunSettings& settings) {
+int ListingRecordLength(const RunSettings& settings, const OptionValues& values) {
   int length = settings.nameWidth + 22;  // delimiter, CRC-32 and size fields
   if (settings.timeKind == TimeKind::kAllThree) {
     length += 59;  // three date-time groups and the zone
@@ -46,12 +61,17 @@ int ListingRecordLength(const RunSettings& settings) {
     length += 24;  // one date, time, letter and zone
   }
   if (settings.print83Name) length += 17;
+  // -88: the extension field and the long name cut to its width, each with
+  // its delimiter; the name padded to the longest name is added after counting.
+  if (settings.longNameMode != 0 && settings.extensionField) length += 4;
+  if (settings.longNameMode == 2) length += values.longNameWidth + 1;
   return length + 1;  // newline
 }
 
 void OpenListingOutput(Run& run) {
   RunSettings& settings = run.settings;
   const std::string& path = run.values.outputPath;
+  if (settings.sortOutput) RefuseSortUnlessRegularFile(run);
   if (settings.outputMode == OutputMode::kFile) {
     FILE* file = fopen(path.c_str(), settings.appendOutput ? "a+" : "w");
     if (file == nullptr) {
@@ -72,8 +92,9 @@ void OpenListingOutput(Run& run) {
   // A file that will be sorted gets no header lines.
   if (settings.sortOutput) settings.quietLevel = 1;
 
-  run.values.recordLength = ListingRecordLength(settings);
+  run.values.recordLength = ListingRecordLength(settings, run.values);
   run.counters.accumulatedRecordLength = run.values.recordLength;
+  SetUpScreenPause(run);
 }
 
 bool OutputOnRemovableDisk(const Run& run) {

@@ -7,6 +7,7 @@
 namespace korven {
 
 struct Run;
+struct OptionValues;
 struct RunSettings;
 
 // Opens the output file when one was named and fixes the record length.
@@ -17,8 +18,8 @@ void ContinueOnNewDisk(Run& run);
 uint64_t DiskFree(Run& run, char driveLetter);
 
 // Characters of one record for the settings: name, CRC-32, size, times,
-// 8.3 name and newline.
-int ListingRecordLength(const RunSettings& settings);
+// 8.3 name or the -88 fields, and newline.
+int ListingRecordLength(const RunSettings& settings, const OptionValues& values);
 
 // True when the listing goes to an output file on drive A: or B:, the disks
 // that are replaced when full. Never on a platform without drive letters.

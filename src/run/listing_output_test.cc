@@ -25,6 +25,8 @@ struct RecordLengthCase {
   int nameWidth;
   TimeKind timeKind;
   int print83Name;
+  int longNameMode;  // with its width of 20 in mode 2
+  int extensionField;
   int expected;
 };
 
@@ -32,19 +34,25 @@ class ListingRecordLengthTest : public testing::TestWithParam<RecordLengthCase> 
 
 TEST_P(ListingRecordLengthTest, AddsTheFieldsInUse) {
   RunSettings settings;
+  OptionValues values;
   settings.nameWidth = GetParam().nameWidth;
   settings.timeKind = GetParam().timeKind;
   settings.print83Name = GetParam().print83Name;
-  EXPECT_EQ(ListingRecordLength(settings), GetParam().expected);
+  settings.longNameMode = GetParam().longNameMode;
+  settings.extensionField = GetParam().extensionField;
+  values.longNameWidth = 20;
+  EXPECT_EQ(ListingRecordLength(settings, values), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Layouts, ListingRecordLengthTest,
-    testing::Values(RecordLengthCase{35, TimeKind::kWrite, 0, 82},              // the defaults
-                    RecordLengthCase{35, TimeKind::kAllThree, 1, 35 + 22 + 59 + 17 + 1},  // -t3 -8
-                    RecordLengthCase{35, TimeKind::kNone, 0, 35 + 22 + 1},
-                    RecordLengthCase{35, TimeKind::kAccess, 1, 35 + 22 + 24 + 17 + 1},
-                    RecordLengthCase{60, TimeKind::kCreation, 0, 60 + 22 + 24 + 1}));
+    testing::Values(RecordLengthCase{35, TimeKind::kWrite, 0, 0, 0, 82},  // the defaults
+                    RecordLengthCase{35, TimeKind::kAllThree, 1, 0, 0, 35 + 22 + 59 + 17 + 1},  // -t3 -8
+                    RecordLengthCase{35, TimeKind::kNone, 0, 0, 0, 35 + 22 + 1},
+                    RecordLengthCase{35, TimeKind::kAccess, 1, 0, 0, 35 + 22 + 24 + 17 + 1},
+                    RecordLengthCase{60, TimeKind::kCreation, 0, 0, 0, 60 + 22 + 24 + 1},
+                    RecordLengthCase{35, TimeKind::kWrite, 0, 2, 1, 82 + 4 + 21},  // -8820E
+                    RecordLengthCase{35, TimeKind::kWrite, 0, 1, 0, 82}));  // -88: added after counting
 
 // The exit status of `body`, which must end the run; -1 when it returns.
 int StatusOf(const std::function<void()>& body) {
@@ -110,6 +118,7 @@ TEST_F(ListingOutputTest, AppendKeepsWhatTheFileHeld) {
 }
 
 TEST_F(ListingOutputTest, SortedOutputGetsNoHeader) {
+  NameOutput(dir / "list.txt", false);
   run.settings.sortOutput = 1;
   OpenListingOutput(run);
   EXPECT_EQ(run.settings.quietLevel, 1);

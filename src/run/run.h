@@ -61,6 +61,13 @@ struct Run {
   FILE* message = stderr;      // progress, diagnostics, summary
   FILE* accounting = nullptr;  // the accounting (log) file when open
   bool listingIsFile = false;  // the output file is open as the listing stream
+  // A record's first field is written and its newline not yet: a run that
+  // ends now ends the record, so that every line of the listing is whole.
+  bool recordOpen = false;
+  // With -P on the console: lines of the listing per screen before a pause,
+  // and the lines shown since the last one. 0 when the listing never pauses.
+  int screenLines = 0;
+  int linesOnScreen = 0;
 
   int countingPass = 1;
   int volumeType = 1;

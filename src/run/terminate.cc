@@ -117,17 +117,27 @@ void Terminate(Run& run, int reason) {
   if (run.terminating) throw RunEnded{reason};
   run.terminating = true;
   run.sys.RestoreConsole();
+  // A reader of the listing that went away ends the run without a word on the
+  // message stream, as a pipeline tool ends.
+  const bool readerGone = run.sys.PipeReaderGone();
 
   int64_t endTime = run.sys.Now();
   if (run.startTime < 0) run.startTime = endTime;
   const Elapsed elapsed = ElapsedBetween(run.startTime, endTime);
 
+  // A record the run ended in the middle of still ends its line.
+  if (run.recordOpen) {
+    fputc('\n', run.listing);
+    run.recordOpen = false;
+  }
   // A listing that did not reach its file or pipe whole is not a normal end.
-  if (fflush(run.listing) != 0 || ferror(run.listing)) {
+  if ((fflush(run.listing) != 0 || ferror(run.listing)) && !readerGone) {
     fprintf(run.message, "\nCan't write the listing: records are missing\n");
     if (reason == 0) reason = kWriteError;
   }
-  if (reason != 0) fprintf(run.message, "\nAbnormal termination. Reason: %s\n\n", ExitReasonText(reason));
+  if (reason != 0 && !readerGone) {
+    fprintf(run.message, "\nAbnormal termination. Reason: %s\n\n", ExitReasonText(reason));
+  }
 
   if (run.settings.autoWidth) fprintf(run.listing, "\n AUTOWIDTH -Mw= %d", run.settings.nameWidth);
 
@@ -140,7 +150,7 @@ void Terminate(Run& run, int reason) {
     if (run.settings.sortOutput) SortOutputFile(run);
   }
 
-  if (run.settings.quietLevel <= 0) {
+  if (run.settings.quietLevel <= 0 && !readerGone) {
     WriteCounts(run, run.message);
     WriteElapsed(run.message, elapsed, "\n\n");
   }
@@ -149,7 +159,7 @@ void Terminate(Run& run, int reason) {
 
   // A run whose signature checks failed ends normally but reports it.
   int status = reason == 0 && run.counters.failedChecks > 0 ? 1 : reason;
-  EndProcess(run, status);
+  EndProcess(run, readerGone ? kPipeReaderGoneStatus : status);
 }
 
 void EndProcess(Run& run, int status) {
@@ -161,6 +171,9 @@ void EndProcess(Run& run, int status) {
 
 void CheckInterrupt(Run& run) {
   if (run.sys.InterruptPending()) Terminate(run, kInputFile);
+  if (run.sys.PipeReaderGone()) Terminate(run, kWriteError);
 }
+
+bool RunEndPending(Run& run) { return run.sys.InterruptPending() || run.sys.PipeReaderGone(); }
 
 }  // namespace korven

@@ -24,6 +24,10 @@ enum ExitReason {
   kNonSpecificError = 12,
 };
 
+// The exit status of a run whose listing lost its reader (a closed pipe):
+// what a shell shows for a pipeline tool ended by SIGPIPE, 128 + 13.
+constexpr int kPipeReaderGoneStatus = 141;
+
 // The fixed text of an exit reason; "NON_SPECIFIC ERROR" for numbers without one.
 const char* ExitReasonText(int reason);
 
@@ -41,9 +45,12 @@ struct RunEnded {
 // output): flushes what was written and leaves with `status`.
 [[noreturn]] void EndProcess(Run& run, int status);
 
-// Ends the run with reason 2 when the interrupt signal has arrived; called at
-// safe points (between entries, between read chunks).
+// Ends the run with reason 2 when an interrupt signal has arrived, and
+// quietly when a pipe written to lost its reader; called at safe points
+// (between entries, between read chunks).
 void CheckInterrupt(Run& run);
+// Whether CheckInterrupt would end the run now; safe from any thread.
+bool RunEndPending(Run& run);
 
 // Decimal text with a comma between groups of three digits: 1,234,567.
 std::string GroupDigits(int64_t value);

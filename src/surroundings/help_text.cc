@@ -1,5 +1,7 @@
 #include "surroundings/help_text.h"
 
+#include "crc/crc_kernels.h"
+#include "platform/path.h"
 #include "run/terminate.h"
 
 namespace korven {
@@ -18,7 +20,7 @@ const char kUsage[] =
     "Selection\n"
     "  -p DIR ...      search paths, up to the next option       --path=DIR\n"
     "  -f TYPE ...     wildcard file types (default *.*)          --type=PATTERN\n"
-    "  -x TYPE ...     exclusion patterns                         --exclude=PATTERN\n"
+    "  -x TYPE ...     exclusion patterns, such as [[:digit:]]*   --exclude=PATTERN\n"
     "  -r / +r         toggle / set recursion into subdirectories --recurse\n"
     "  -l DAYS|DATE    newer than DAYS days, or since mm-dd-yyyy  --newer=...\n"
     "                  followed by any of a c w (access, creation, write time)\n"
@@ -28,6 +30,7 @@ const char kUsage[] =
     "  -A LETTERS      attribute display: d D e h m r s           --attributes=...\n"
     "  -q -LETTERS     attribute masks: -/+ then 0 N a e h r s    --attribute-mask=...\n"
     "  -S / +S         toggle / set listing of alternate data streams  --stream\n"
+    "  -A, -q, -h, --alt-hash and --hash3 are stored only: they change no listing\n"
     "\n"
     "Record layout\n"
     "  -w N / -W N     name width (0 = 2600); -W keeps the file name when cutting\n"
@@ -44,7 +47,8 @@ const char kUsage[] =
     "  -D a[,b[c|o]]   CRC-32 from byte a; b a count (c) or offset (o)  --displacement=...\n"
     "  -b              CRC-32 from byte 512                       --skip-512\n"
     "  -8              DOS 8.3 name at the end of each record     --dos-name\n"
-    "  -88[xx][E]      long name (cut to xx), E an extension field  --long-name[=xxE]\n"
+    "  -88[xx][E]      upper-case name as the last field, cut and padded to xx;\n"
+    "                  E puts the extension in a field before it  --long-name[=xxE]\n"
     "\n"
     "Output\n"
     "  -o FILE         listing to FILE (\"stdout\": standard output)  --output=FILE\n"
@@ -53,11 +57,14 @@ const char kUsage[] =
     "  -a / +a         append to / replace the output file;  +o   no output file\n"
     "  -i, -I          no counting pass before listing            --immediate\n"
     "  -v              quieter: no headers or progress            --quiet\n"
-    "  -P              pause after each screen                    --pause\n"
-    "  -Y, -y KEYS     sort the output file by the key letters    --sort=KEYS\n"
+    "  -P              pause after each screen on the terminal    --pause\n"
+    "                  (a key goes on, Escape ends the run)\n"
+    "  -Y, -y KEYS     sort the output file (a regular file) by n c s d,\n"
+    "                  upper case descending: -Y Sn               --sort=KEYS\n"
     "  -1 FILE / +1    accounting log on / off   --accounting=FILE, --no-accounting\n"
     "  -.ini FILE      read FILE instead of korven.ini or TOLVANER.INI\n"
     "  -?              this text (exit status 5)                  --help (status 0)\n"
+    "                  --version: version, build and CRC-32 kernel (status 0)\n"
     "  -@              notice on the CRC-32 code                  --notice\n"
     "\n"
     "Local file changes\n"
@@ -94,5 +101,10 @@ void PrintHelp(FILE* to) {
 }
 
 void PrintNotice(FILE* to) { fputs(kNotice, to); }
+
+void PrintVersion(FILE* to) {
+  fprintf(to, "KORVEN %s, %s build, CRC-32 kernel %s\n", KORVEN_VERSION, kIsWin32 ? "Win32" : "POSIX",
+          AvailableCrcKernels().back().name);
+}
 
 }  // namespace korven

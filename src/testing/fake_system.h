@@ -21,7 +21,9 @@ class FakeSystem : public System {
   std::string currentDirectory = "/fake/cwd";
   std::string moduleFileName = "/fake/bin/korven";
   bool interrupted = false;
-  std::deque<int> keys;  // what PollKey and WaitKey hand out
+  bool pipeReaderGone = false;
+  int consoleRows = 0;   // 0: the listing or the keyboard is no console
+  std::deque<int> keys;  // what PollKey, ReadKey and WaitKey hand out
   // Runs while WaitKey waits, as a user who changes a disk before the key.
   std::function<void()> onWaitKey;
   int nowCalls = 0;  // clock readings taken
@@ -40,10 +42,13 @@ class FakeSystem : public System {
   std::string StandardTimeZoneName() override { return zoneName; }
   bool BreakDownFileTime(uint64_t fileTime, bool utc, CivilTime* out) override;
   int64_t LocalToEpoch(const CivilTime& local) override;
-  void InstallInterruptHandler() override {}
+  void InstallSignalHandlers() override {}
   bool InterruptPending() override { return interrupted; }
+  bool PipeReaderGone() override { return pipeReaderGone; }
   int PollKey() override;
+  int ReadKey() override { return PollKey(); }
   int WaitKey() override;
+  int ConsoleRows() override { return consoleRows; }
   void RestoreConsole() override { ++restoreCount; }
   void Sleep(int milliseconds) override { sleptMilliseconds += milliseconds; }
   void SetFileApisToAnsi() override {}

@@ -5,6 +5,15 @@
 
 namespace korven {
 
+const char* Showable(const std::string& text, std::string* buffer) {
+  buffer->assign(text);
+  for (char& c : *buffer) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F) c = '?';
+  }
+  return buffer->c_str();
+}
+
 bool EqualsIgnoreCase(const std::string& a, const std::string& b) {
   return a.size() == b.size() && UpperAscii(a) == UpperAscii(b);
 }

@@ -16,6 +16,11 @@ inline std::string UpperAscii(std::string text) {
   return text;
 }
 
+// `text` with each control character shown as '?', kept in `buffer`: a name
+// written to the listing or the terminal stays on its line and can't steer
+// the terminal.
+const char* Showable(const std::string& text, std::string* buffer);
+
 // Equal but for the case of ASCII letters.
 bool EqualsIgnoreCase(const std::string& a, const std::string& b);
 

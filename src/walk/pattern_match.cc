@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cstddef>
+#include <string>
+
+#include "text/text.h"
 
 namespace korven {
 
@@ -185,6 +188,43 @@ class Matcher {
 
   size_t SetEnd(size_t p) const { return WalkSet(p, nullptr, nullptr); }
 
+ public:
+  // The pattern with its ASCII letters upper-cased, but for the names of
+  // character classes, which only mean something as written ([:digit:]).
+  std::string Upper() const {
+    std::string upper(pattern_);
+    size_t p = 0;
+    while (p < pattern_.size()) {
+      if (pattern_[p] == '*') {
+        ++p;
+        continue;
+      }
+      const Element element = Parse(p);
+      if (element.kind == Kind::kSet) {
+        UpperSetMembers(p, element.end, &upper);
+      } else {
+        for (size_t q = p; q < element.end; ++q) upper[q] = UpperAscii(upper[q]);
+      }
+      p = element.end;
+    }
+    return upper;
+  }
+
+ private:
+  // The members of the set from `p` (its `[`) to `end` (after its `]`).
+  void UpperSetMembers(size_t p, size_t end, std::string* upper) const {
+    for (size_t q = p + 1; q + 1 < end;) {
+      const size_t classEnd = pattern_[q] == '[' ? BracketedNameEnd(q, ':') : kNone;
+      if (classEnd != kNone && classEnd < end) {
+        q = classEnd;
+        continue;
+      }
+      // An escaped `[` begins no class.
+      const size_t next = pattern_[q] == '\\' && Escapes() ? q + 2 : q + 1;
+      for (; q < next && q + 1 < end; ++q) (*upper)[q] = UpperAscii((*upper)[q]);
+    }
+  }
+
   bool Matches(const Element& element, size_t p, unsigned char c, bool leadingPeriod) const {
     switch (element.kind) {
       case Kind::kLiteral:
@@ -248,5 +288,7 @@ class Matcher {
 int PatternMatch(std::string_view pattern, std::string_view text, int flags) {
   return Matcher(pattern, text, flags).Run();
 }
+
+std::string UpperCasePattern(std::string_view pattern) { return Matcher(pattern, "", 0).Upper(); }
 
 }  // namespace korven

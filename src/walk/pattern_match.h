@@ -3,6 +3,7 @@
 #ifndef KORVEN_WALK_PATTERN_MATCH_H_
 #define KORVEN_WALK_PATTERN_MATCH_H_
 
+#include <string>
 #include <string_view>
 
 namespace korven {
@@ -21,6 +22,10 @@ constexpr int kMatchUpperText = 0x100;
 
 // 0 when `text` matches `pattern`, 1 when it does not.
 int PatternMatch(std::string_view pattern, std::string_view text, int flags);
+
+// The pattern for a text matched in upper case: its ASCII letters
+// upper-cased, the names of character classes ([:digit:]) kept as written.
+std::string UpperCasePattern(std::string_view pattern);
 
 }  // namespace korven
 

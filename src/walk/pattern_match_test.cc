@@ -159,5 +159,23 @@ TEST(PatternMatchTest, UpperTextMatchesAsAnUpperCasedText) {
   EXPECT_EQ(differences, 0);
 }
 
+// Exclusion patterns are upper-cased to match upper-cased names; a class
+// name only means something as written.
+TEST(UpperCasePatternTest, KeepsClassNamesAsWritten) {
+  struct Case {
+    const char* pattern;
+    const char* upper;
+  } cases[] = {
+      {"*.tmp", "*.TMP"},
+      {"[[:digit:]]*", "[[:digit:]]*"},
+      {"[!a-c[:alpha:]x]y", "[!A-C[:alpha:]X]Y"},
+      {"[:abc:]", "[:ABC:]"},              // a set of : a b c, no class
+      {"[\\[:x:]]", "[\\[:X:]]"},          // an escaped [ begins no class
+      {"\\[[:alpha:]]", "\\[[:ALPHA:]]"},  // after an escaped [, a set of : a l p h
+      {"[[:alpha:]", "[[:ALPHA:]"},        // a set never closed matches nothing anyway
+  };
+  for (const Case& c : cases) EXPECT_EQ(UpperCasePattern(c.pattern), c.upper) << c.pattern;
+}
+
 }  // namespace
 }  // namespace korven

@@ -14,6 +14,7 @@
 #include "run/run.h"
 #include "run/terminate.h"
 #include "streams/directory_streams.h"
+#include "text/text.h"
 #include "walk/exclusion.h"
 
 namespace korven {
@@ -130,7 +131,7 @@ void WalkPath(Run& run, const std::string& path) {
     if (!run.settings.immediate && !run.settings.quietLevel && run.countingPass == 0) {
       countWritten = fprintf(run.message, " %6ld ", run.counters.listedFiles);
     }
-    pathWritten = fprintf(run.message, "%.*s ", 55, path.c_str());
+    pathWritten = fprintf(run.message, "%.*s ", 55, Showable(path, &run.buffers.shownName));
   }
   ListDirectory(run, path);
   EraseProgress(run, pathWritten);

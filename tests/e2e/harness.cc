@@ -146,11 +146,12 @@ void CloseFd(int* fd) {
   *fd = -1;
 }
 
-// Runs `argv` in `cwd` with exactly `envp`, feeding `stdinText`; sends the
-// interrupt signal after `interruptAfter` when that is positive.
+// Runs `argv` in `cwd` with exactly `envp`, feeding `stdinText`; sends
+// `signalNumber` after `interruptAfter` when that is positive.
 RunResult RunCommand(std::vector<std::string> argv, const std::string& cwd, std::vector<std::string> envp,
                      const std::string& stdinText,
-                     std::chrono::milliseconds interruptAfter = std::chrono::milliseconds(0)) {
+                     std::chrono::milliseconds interruptAfter = std::chrono::milliseconds(0),
+                     int signalNumber = SIGINT) {
   RunResult result;
   std::vector<char*> argvPointers = CStrings(argv);
   std::vector<char*> envpPointers = CStrings(envp);
@@ -196,7 +197,7 @@ RunResult RunCommand(std::vector<std::string> argv, const std::string& cwd, std:
   bool exited = false;
   while (!exited) {
     if (interruptPending && std::chrono::steady_clock::now() - started >= interruptAfter) {
-      kill(pid, SIGINT);
+      kill(pid, signalNumber);
       interruptPending = false;
     }
     // A helper the program left running (wineserver) may hold the pipes
@@ -313,7 +314,7 @@ namespace {
 
 RunResult RunProgram(const std::vector<std::string>& args, const std::string& cwd,
                      const std::vector<std::pair<std::string, std::string>>& env, const std::string& stdinText,
-                     std::chrono::milliseconds interruptAfter) {
+                     std::chrono::milliseconds interruptAfter, int signalNumber) {
   std::vector<std::string> argv = ProgramCommand();
   if (argv.empty()) {
     ADD_FAILURE() << "KORVEN_E2E_TARGET=wine needs KORVEN_EXE naming korven.exe and a wine loader";
@@ -321,7 +322,7 @@ RunResult RunProgram(const std::vector<std::string>& args, const std::string& cw
   }
   if (UnderWine()) PrepareWinePrefix(argv.front());
   argv.insert(argv.end(), args.begin(), args.end());
-  RunResult result = RunCommand(argv, cwd, ChildEnvironment(env), stdinText, interruptAfter);
+  RunResult result = RunCommand(argv, cwd, ChildEnvironment(env), stdinText, interruptAfter, signalNumber);
   if (UnderWine()) {
     result.out = WithoutCarriageReturns(result.out);
     result.err = WithoutCarriageReturns(result.err);
@@ -334,12 +335,12 @@ RunResult RunProgram(const std::vector<std::string>& args, const std::string& cw
 RunResult RunKorven(const std::vector<std::string>& args, const std::string& cwd,
                     const std::vector<std::pair<std::string, std::string>>& env,
                     const std::string& stdinText) {
-  return RunProgram(args, cwd, env, stdinText, std::chrono::milliseconds(0));
+  return RunProgram(args, cwd, env, stdinText, std::chrono::milliseconds(0), SIGINT);
 }
 
 RunResult RunKorvenInterrupted(const std::vector<std::string>& args, const std::string& cwd,
-                               std::chrono::milliseconds after) {
-  return RunProgram(args, cwd, {}, "", after);
+                               std::chrono::milliseconds after, int signalNumber) {
+  return RunProgram(args, cwd, {}, "", after, signalNumber);
 }
 
 std::string ReadFileText(const std::string& path) {

@@ -6,6 +6,7 @@
 #define KORVEN_TESTS_E2E_HARNESS_H_
 
 #include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <ctime>
 #include <string>
@@ -58,9 +59,9 @@ RunResult RunKorven(const std::vector<std::string>& args, const std::string& cwd
                     const std::vector<std::pair<std::string, std::string>>& env = {},
                     const std::string& stdinText = "");
 
-// As RunKorven, and sends the interrupt signal (SIGINT) to the program `after` its start.
+// As RunKorven, and sends `signalNumber` to the program `after` its start.
 RunResult RunKorvenInterrupted(const std::vector<std::string>& args, const std::string& cwd,
-                               std::chrono::milliseconds after);
+                               std::chrono::milliseconds after, int signalNumber = SIGINT);
 
 // The text of a file the program wrote, line ends as LF (the Win32 program writes CRLF).
 std::string ReadFileText(const std::string& path);

@@ -1,4 +1,5 @@
 // Which files a run lists, and what -R, -C, -V and -E do to them.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -79,6 +80,32 @@ TEST(ListingFilters, SummaryCountsTheFilesListed) {
   EXPECT_TRUE(Lists(text, tree, "a.bin") && Lists(text, tree, "b.bin")) << text;
   EXPECT_NE(text.find(" 2 files, 120 bytes: "), std::string::npos) << text;
   EXPECT_NE(result.err.find(" 2 files, 120 bytes: "), std::string::npos) << result.err;
+}
+
+TEST(ListingFilters, ExclusionClassesKeepTheirMeaning) {
+  TempTree tree;
+  for (const char* name : {"1abc", "abc", "x9"}) tree.AddFile(name, "x");
+  const std::string listing = Listing(tree, {"-x", "[[:digit:]]*"});
+  EXPECT_FALSE(Lists(listing, tree, "1abc")) << listing;
+  EXPECT_TRUE(Lists(listing, tree, "abc")) << listing;
+  EXPECT_TRUE(Lists(listing, tree, "x9")) << listing;
+}
+
+TEST(ListingFilters, ResetGivesBackTheTimesToTheNanosecond) {
+  if (UnderWine()) GTEST_SKIP() << "Windows file times count 100 ns";
+  TempTree tree;
+  tree.AddFile("a.txt", "data");
+  struct timespec set[2] = {{1100000000, 123456789}, {1000000000, 987654321}};
+  ASSERT_EQ(utimensat(AT_FDCWD, tree.Path("a.txt").c_str(), set, 0), 0);
+  for (const char* option : {"-R", "-C"}) {
+    Listing(tree, {option});
+    struct stat st;
+    ASSERT_EQ(stat(tree.Path("a.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtim.tv_sec, set[1].tv_sec) << option;
+    EXPECT_EQ(st.st_mtim.tv_nsec, set[1].tv_nsec) << option;
+    EXPECT_EQ(st.st_atim.tv_sec, set[0].tv_sec) << option;
+    EXPECT_EQ(st.st_atim.tv_nsec, set[0].tv_nsec) << option;
+  }
 }
 
 TEST(ListingFilters, ResetGivesBackTheTimesAlsoOfAReadOnlyFile) {

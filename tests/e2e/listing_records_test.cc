@@ -46,6 +46,8 @@ TEST(ListingRecords, LayoutsOfOneFile) {
       {{"-Z", "-Tw"}, "CBF43926           9 2008/03/07 03:30w GMT \n"},
       {{"-Z", "-8"}, "CBF43926           9 03/07/2008 03:30w GMT  a.txt           \n"},
       {{"-m"}, "CBF43926           9 \n"},
+      {{"-Z", "-8810E"}, "CBF43926           9 03/07/2008 03:30w GMT TXT A.TXT      \n"},
+      {{"-Z", "-88"}, "CBF43926           9 03/07/2008 03:30w GMT A.TXT \n"},
   };
   for (const Case& c : cases) {
     Listed l;
@@ -111,6 +113,30 @@ TEST(ListingRecords, LongNameIsCutToExactlyTheWidth) {
   std::getline(lines, record);
   EXPECT_EQ(record.substr(35, 10), " CBF43926 ") << record;
   EXPECT_EQ(record.substr(0, 35).back(), 'X') << record;
+}
+
+TEST(ListingRecords, VersionNamesTheBuild) {
+  TempTree tree;
+  RunResult result = RunKorven({"--version"}, tree.Root());
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out.rfind("KORVEN ", 0), 0u) << result.out;
+  EXPECT_NE(result.out.find(UnderWine() ? ", Win32 build, CRC-32 kernel " : ", POSIX build, CRC-32 kernel "),
+            std::string::npos)
+      << result.out;
+  EXPECT_EQ(result.err, "");
+}
+
+// An escape sequence in a file name must not reach the terminal, in the
+// progress text as in the listing.
+TEST(ListingRecords, ControlCharactersOfNamesShowAsQuestionMarksInTheProgressText) {
+  if (UnderWine()) GTEST_SKIP() << "a Windows name holds no control characters";
+  TempTree tree;
+  tree.AddFile("dir\x1b[31m/red\x1b[0m.txt", "x");
+  RunResult result = RunKorven({"-r", "-o", tree.Path("out.txt")}, tree.Root());
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.err.find('\x1b'), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("dir?[31m/"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find(" red?[0m"), std::string::npos) << result.err;
 }
 
 }  // namespace

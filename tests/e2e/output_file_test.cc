@@ -109,25 +109,44 @@ TEST(OutputFileTemplate, UppercaseGInTheExtensionGivesTheGmtDate) {
   EXPECT_TRUE(found) << "expected " << GmtName(before);
 }
 
+// The keys follow -Y in its word or come in the next argument.
 TEST(OutputFileSort, UppercaseSizeKeyPutsTheBiggestFirst) {
+  for (const std::vector<std::string>& keys : {std::vector<std::string>{"-YS"}, std::vector<std::string>{"-Y", "Sn"}}) {
+    TempTree tree;
+    tree.AddFileOfSize("data/small.bin", 1);
+    tree.AddFileOfSize("data/big.bin", 3000);
+    tree.AddFileOfSize("data/mid.bin", 200);
+    std::string output = tree.Path("out.txt");
+    std::vector<std::string> args = {HostPath(tree.Path("data")), "-o", HostPath(output)};
+    args.insert(args.end(), keys.begin(), keys.end());
+    RunResult result = RunKorven(args, tree.Root());
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.err.find("\n\nSORTING OUTPUT\n\n\n"), std::string::npos) << result.err;
+    std::string text = ReadFileText(output);
+    size_t big = text.find(ListedName(tree.Path("data/big.bin")));
+    size_t mid = text.find(ListedName(tree.Path("data/mid.bin")));
+    size_t small = text.find(ListedName(tree.Path("data/small.bin")));
+    ASSERT_NE(small, std::string::npos) << text;
+    EXPECT_LT(big, mid) << text;
+    EXPECT_LT(mid, small) << text;
+    // A sorted file gets no summary.
+    EXPECT_EQ(text.find("Elapsed:"), std::string::npos) << text;
+  }
+}
+
+// The sort reads its file back: a listing on a pipe would never give back
+// what was written to it, so -Y is refused before anything is listed.
+TEST(OutputFileSort, IsRefusedWhenTheListingIsNoRegularFile) {
   TempTree tree;
-  tree.AddFileOfSize("data/small.bin", 1);
-  tree.AddFileOfSize("data/big.bin", 3000);
-  tree.AddFileOfSize("data/mid.bin", 200);
-  std::string output = tree.Path("out.txt");
-  RunResult result =
-      RunKorven({HostPath(tree.Path("data")), "-o", HostPath(output), "-YS"}, tree.Root());
-  EXPECT_EQ(result.status, 0) << result.err;
-  EXPECT_NE(result.err.find("\n\nSORTING OUTPUT\n\n\n"), std::string::npos) << result.err;
-  std::string text = ReadFileText(output);
-  size_t big = text.find(ListedName(tree.Path("data/big.bin")));
-  size_t mid = text.find(ListedName(tree.Path("data/mid.bin")));
-  size_t small = text.find(ListedName(tree.Path("data/small.bin")));
-  ASSERT_NE(small, std::string::npos) << text;
-  EXPECT_LT(big, mid) << text;
-  EXPECT_LT(mid, small) << text;
-  // A sorted file gets no summary.
-  EXPECT_EQ(text.find("Elapsed:"), std::string::npos) << text;
+  tree.AddFile("a.txt", "x");
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"-o", "/dev/stdout", "-Yn"}, std::vector<std::string>{"-Y", "n"}}) {
+    RunResult result = RunKorven(args, tree.Root());
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.status, 5) << result.err;
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find("-Y sorts an output file"), std::string::npos) << result.err;
+  }
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <mutex>
 
 #include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_time.h"
 #include "platform/system.h"
 
 namespace korven {
@@ -67,19 +68,6 @@ int OpenReadOnly(int dirFd, const char* name, int extraFlags) {
     fd = openat(dirFd, name, flags);
   } while (fd < 0 && errno == EINTR);
   return fd;
-}
-
-struct timespec FileTimeToTimespec(uint64_t fileTime) {
-  int64_t ticks = static_cast<int64_t>(fileTime) -
-                  static_cast<int64_t>(kFileTimeEpochOffsetSeconds) * 10000000LL;
-  struct timespec ts;
-  ts.tv_sec = static_cast<time_t>(ticks / 10000000LL);
-  ts.tv_nsec = static_cast<long>(ticks % 10000000LL) * 100;
-  if (ts.tv_nsec < 0) {
-    ts.tv_nsec += 1000000000L;
-    ts.tv_sec -= 1;
-  }
-  return ts;
 }
 
 }  // namespace
@@ -151,7 +139,13 @@ bool PosixFileSystem::TimesByHandle(const std::string& path, FileTimes* times) {
 
 bool PosixFileSystem::SetTimes(const std::string& path, const FileTimes& times) {
   // The birth time can't be set on Linux; access and write times can.
-  struct timespec both[2] = {FileTimeToTimespec(times.access), FileTimeToTimespec(times.write)};
+  struct timespec both[2] = {ToTimespec(times.access, times.accessSubTick),
+                             ToTimespec(times.write, times.writeSubTick)};
+  if (both[0].tv_nsec == UTIME_OMIT && both[1].tv_nsec == UTIME_OMIT) {
+    // Nothing to set; the file must still be there, as for any other reset.
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+  }
   return utimensat(AT_FDCWD, path.c_str(), both, 0) == 0;
 }
 
@@ -172,6 +166,13 @@ bool PosixFileSystem::DiskFree(const std::string& path, uint64_t* freeBytes) {
   if (statvfs(path.c_str(), &vfs) != 0) return false;
   *freeBytes = static_cast<uint64_t>(vfs.f_bavail) * vfs.f_frsize;
   return true;
+}
+
+PathKind PosixFileSystem::KindOf(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return PathKind::kNone;
+  if (S_ISREG(st.st_mode)) return PathKind::kRegularFile;
+  return S_ISDIR(st.st_mode) ? PathKind::kDirectory : PathKind::kOther;
 }
 
 FileSystem& RealFileSystem() {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/posix/posix_file_system.h"
-#include "platform/system.h"
+#include "platform/posix/posix_time.h"
 #include "platform/wildcard_match.h"
 
 namespace korven {
@@ -22,9 +22,8 @@ namespace {
 constexpr unsigned kStatxWanted = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_ATIME |
                                   STATX_MTIME | STATX_BTIME;
 
-uint64_t ToFileTime(const struct statx_timestamp& t) {
-  if (t.tv_sec < -static_cast<int64_t>(kFileTimeEpochOffsetSeconds)) return 0;
-  return EpochToFileTime(t.tv_sec) + t.tv_nsec / 100;
+uint64_t ToFileTime(const struct statx_timestamp& t, uint8_t* subTick) {
+  return FileTimeOf(t.tv_sec, t.tv_nsec, subTick);
 }
 
 // Fills `entry` from what statx found. False for objects that are never
@@ -40,9 +39,12 @@ bool FillEntry(const struct statx& st, FindEntry* entry) {
   if ((st.stx_mode & S_IWUSR) == 0) entry->attributes |= kAttrReadOnly;
   if (entry->name.size() > 0 && entry->name.front() == '.') entry->attributes |= kAttrHidden;
   entry->size = entry->IsDirectory() ? 0 : st.stx_size;
-  entry->times.write = ToFileTime(st.stx_mtime);
-  entry->times.access = ToFileTime(st.stx_atime);
-  entry->times.creation = (st.stx_mask & STATX_BTIME) != 0 ? ToFileTime(st.stx_btime) : 0;
+  FileTimes& times = entry->times;
+  times.write = ToFileTime(st.stx_mtime, &times.writeSubTick);
+  times.access = ToFileTime(st.stx_atime, &times.accessSubTick);
+  times.creation = 0;
+  times.creationSubTick = 0;
+  if ((st.stx_mask & STATX_BTIME) != 0) times.creation = ToFileTime(st.stx_btime, &times.creationSubTick);
   return true;
 }
 

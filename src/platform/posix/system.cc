@@ -1,5 +1,9 @@
 // The POSIX process side of the seam.
+#include <errno.h>
+#include <poll.h>
+#include <pthread.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
@@ -16,11 +20,103 @@ namespace korven {
 namespace {
 
 volatile sig_atomic_t g_interrupted = 0;
+volatile sig_atomic_t g_pipeReaderGone = 0;
+
+// The terminal as the user had it and as keys are read from it: one at a
+// time, without echo, Ctrl-C still raising the signal. The signal handlers
+// switch between the two, so all of it lives here.
+struct termios g_userTerminal;
+struct termios g_keyTerminal;
+// Keys are read from the terminal: set once the two settings are known,
+// cleared when the terminal is given back for good.
+volatile sig_atomic_t g_keyModeWanted = 0;
+// The key settings are in force on the terminal.
+volatile sig_atomic_t g_terminalTaken = 0;
+// The run went on while in the background: the key settings are put back
+// the next time a key is read in the foreground.
+volatile sig_atomic_t g_retakeTerminal = 0;
+
+bool InForeground() {
+  pid_t group = tcgetpgrp(STDIN_FILENO);
+  return group != -1 && group == getpgrp();
+}
+
+// Calls tcsetattr with SIGTTOU blocked, so that a run in the background may
+// set the terminal too instead of being stopped for it.
+bool SetTerminal(const struct termios& settings) {
+  sigset_t ttou, before;
+  sigemptyset(&ttou);
+  sigaddset(&ttou, SIGTTOU);
+  pthread_sigmask(SIG_BLOCK, &ttou, &before);
+  bool set = tcsetattr(STDIN_FILENO, TCSANOW, &settings) == 0;
+  pthread_sigmask(SIG_SETMASK, &before, nullptr);
+  return set;
+}
+
+void GiveTerminalBack() {
+  SetTerminal(g_userTerminal);
+  g_terminalTaken = 0;
+}
+
+// Marked first, so that a stop arriving meanwhile gives the terminal back.
+bool TakeKeyMode() {
+  g_retakeTerminal = 0;
+  g_terminalTaken = 1;
+  if (!SetTerminal(g_keyTerminal)) g_terminalTaken = 0;
+  return g_terminalTaken != 0;
+}
 
 void OnInterrupt(int) { g_interrupted = 1; }
+void OnPipeReaderGone(int) { g_pipeReaderGone = 1; }
+
+// Going on after a stop: the key settings are taken again at once in the
+// foreground, else once the run is brought back to it.
+void OnContinue(int) {
+  int savedErrno = errno;
+  if (g_keyModeWanted) {
+    if (InForeground()) {
+      TakeKeyMode();
+    } else {
+      g_retakeTerminal = 1;
+    }
+  }
+  errno = savedErrno;
+}
+
+void Install(int signalNumber, void (*handler)(int), bool keepIgnored) {
+  struct sigaction action = {};
+  if (keepIgnored && sigaction(signalNumber, nullptr, &action) == 0 && action.sa_handler == SIG_IGN) {
+    return;
+  }
+  action = {};
+  action.sa_handler = handler;
+  sigemptyset(&action.sa_mask);
+  // A write to a terminal or a pipe that waits for its reader goes on waiting
+  // rather than failing with the records half written.
+  action.sa_flags = SA_RESTART;
+  sigaction(signalNumber, &action, nullptr);
+}
+
+// Ctrl-Z: the terminal goes back to the user while the run is stopped. The
+// stop itself is the default action, raised again with this handler away.
+void OnStop(int signalNumber) {
+  int savedErrno = errno;
+  if (g_terminalTaken) GiveTerminalBack();
+  signal(signalNumber, SIG_DFL);
+  sigset_t stop;
+  sigemptyset(&stop);
+  sigaddset(&stop, signalNumber);
+  raise(signalNumber);
+  pthread_sigmask(SIG_UNBLOCK, &stop, nullptr);  // stopped here until SIGCONT
+  Install(signalNumber, OnStop, false);
+  errno = savedErrno;
+}
 
 class PosixSystem : public StandardSystem {
  public:
+  // The terminal is the user's again however the process ends.
+  ~PosixSystem() override { RestoreConsole(); }
+
   std::string ModuleFileName() override {
     char path[PATH_MAX];
     ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
@@ -44,6 +140,7 @@ class PosixSystem : public StandardSystem {
   std::string StandardTimeZoneName() override { return tzname[0] != nullptr ? tzname[0] : ""; }
 
   bool BreakDownFileTime(uint64_t fileTime, bool utc, CivilTime* out) override {
+    if (fileTime > kLastShownFileTime) return false;
     int64_t seconds = static_cast<int64_t>(fileTime / kFileTimeTicksPerSecond) -
                       static_cast<int64_t>(kFileTimeEpochOffsetSeconds);
     time_t when = static_cast<time_t>(seconds);
@@ -60,29 +157,20 @@ class PosixSystem : public StandardSystem {
     return true;
   }
 
-  void InstallInterruptHandler() override {
-    struct sigaction action = {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
+  void InstallSignalHandlers() override {
+    // A signal the run was started with ignored (nohup, a background job of
+    // a shell without job control) stays ignored.
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) Install(signalNumber, OnInterrupt, true);
+    Install(SIGPIPE, OnPipeReaderGone, false);
+    Install(SIGTSTP, OnStop, true);
+    Install(SIGCONT, OnContinue, false);
   }
 
   bool InterruptPending() override { return g_interrupted != 0; }
+  bool PipeReaderGone() override { return g_pipeReaderGone != 0; }
 
   int PollKey() override {
-    if (!consoleChecked_) {
-      consoleChecked_ = true;
-      isConsole_ = isatty(STDIN_FILENO) != 0 && tcgetattr(STDIN_FILENO, &savedTerminal_) == 0;
-      if (isConsole_) {
-        // Keys arrive one at a time without echo; Ctrl-C still raises the signal.
-        struct termios raw = savedTerminal_;
-        raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
-        raw.c_cc[VMIN] = 0;
-        raw.c_cc[VTIME] = 0;
-        terminalChanged_ = tcsetattr(STDIN_FILENO, TCSANOW, &raw) == 0;
-      }
-    }
-    if (!isConsole_) return -1;
+    if (!TakeTerminal()) return -1;
     // The clock read costs no system call; the keyboard is read at most every 20 ms.
     auto now = std::chrono::steady_clock::now();
     if (now - lastPoll_ < std::chrono::milliseconds(20)) return -1;
@@ -91,11 +179,33 @@ class PosixSystem : public StandardSystem {
     return read(STDIN_FILENO, &key, 1) == 1 ? key : -1;
   }
 
-  void RestoreConsole() override {
-    if (terminalChanged_) {
-      tcsetattr(STDIN_FILENO, TCSANOW, &savedTerminal_);
-      terminalChanged_ = false;
+  int ReadKey() override {
+    while (TakeTerminal()) {
+      struct pollfd input = {STDIN_FILENO, POLLIN, 0};
+      // Unlike a read, a poll is never restarted after a signal: an
+      // interrupt ends the wait; a stop and a continue only resume it.
+      if (poll(&input, 1, -1) < 0) {
+        if (errno != EINTR || g_interrupted || g_pipeReaderGone) return -1;
+        continue;
+      }
+      unsigned char key;
+      ssize_t got = read(STDIN_FILENO, &key, 1);
+      if (got == 1) return key;
+      if (got == 0 && (input.revents & POLLHUP) != 0) return -1;
     }
+    return -1;
+  }
+
+  int ConsoleRows() override {
+    if (isatty(STDIN_FILENO) == 0 || isatty(STDOUT_FILENO) == 0) return 0;
+    struct winsize size = {};
+    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_row == 0) return kDefaultRows;
+    return size.ws_row;
+  }
+
+  void RestoreConsole() override {
+    g_keyModeWanted = 0;
+    if (g_terminalTaken) GiveTerminalBack();
   }
 
   void Sleep(int milliseconds) override {
@@ -108,10 +218,27 @@ class PosixSystem : public StandardSystem {
   void SetFileApisToOem() override {}
 
  private:
+  static constexpr int kDefaultRows = 24;
+
+  // Puts the terminal into the key settings where they aren't yet. False
+  // when no key can be read: standard input is no terminal, the run is in the
+  // background, or the terminal was given back for good.
+  bool TakeTerminal() {
+    if (!consoleChecked_) {
+      consoleChecked_ = true;
+      if (isatty(STDIN_FILENO) != 0 && tcgetattr(STDIN_FILENO, &g_userTerminal) == 0) {
+        g_keyTerminal = g_userTerminal;
+        g_keyTerminal.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
+        g_keyTerminal.c_cc[VMIN] = 0;
+        g_keyTerminal.c_cc[VTIME] = 0;
+        g_keyModeWanted = 1;
+      }
+    }
+    if (!g_keyModeWanted || !InForeground()) return false;
+    return (g_terminalTaken && !g_retakeTerminal) || TakeKeyMode();
+  }
+
   bool consoleChecked_ = false;
-  bool isConsole_ = false;
-  bool terminalChanged_ = false;
-  struct termios savedTerminal_ = {};
   std::chrono::steady_clock::time_point lastPoll_;
 };
 

@@ -137,6 +137,21 @@ bool Win32FileSystem::DiskFree(const std::string& path, uint64_t* freeBytes) {
   return true;
 }
 
+// Asked of an open handle: a device name (CON, NUL) or a pipe opens as no
+// disk file, which the attributes alone would not tell.
+PathKind Win32FileSystem::KindOf(const std::string& path) {
+  HANDLE handle = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return PathKind::kNone;
+  PathKind kind = PathKind::kOther;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info)) {
+    kind = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::kDirectory : PathKind::kRegularFile;
+  }
+  CloseHandle(handle);
+  return kind;
+}
+
 FileSystem& RealFileSystem() {
   static Win32FileSystem fileSystem;
   return fileSystem;

@@ -14,11 +14,13 @@ namespace {
 
 volatile std::sig_atomic_t interruptPending = 0;
 
+constexpr int kDefaultRows = 25;
+
 // Runs on the console's control thread: only records the signal. The
 // runtime resets the handler before the call, so it is set again.
-void OnInterrupt(int) {
+void OnInterrupt(int signalNumber) {
   interruptPending = 1;
-  std::signal(SIGINT, OnInterrupt);
+  std::signal(signalNumber, OnInterrupt);
 }
 
 class Win32System : public StandardSystem {
@@ -50,6 +52,8 @@ class Win32System : public StandardSystem {
   std::string StandardTimeZoneName() override { return _tzname[0] != nullptr ? _tzname[0] : ""; }
 
   bool BreakDownFileTime(uint64_t fileTime, bool utc, CivilTime* out) override {
+    // Checked before the zone shift, which could carry a time past the end over to an early one.
+    if (fileTime > kLastShownFileTime) return false;
     FILETIME time = ToFileTime(fileTime);
     FILETIME local;
     if (!utc) {
@@ -69,12 +73,35 @@ class Win32System : public StandardSystem {
     return true;
   }
 
-  void InstallInterruptHandler() override { std::signal(SIGINT, OnInterrupt); }
+  // Ctrl-C and Ctrl-Break reach the program as signals; SIGTERM only when
+  // the program raises it itself. A closed pipe is a failed write here.
+  void InstallSignalHandlers() override {
+    for (int signalNumber : {SIGINT, SIGBREAK, SIGTERM}) std::signal(signalNumber, OnInterrupt);
+  }
   bool InterruptPending() override { return interruptPending != 0; }
+  bool PipeReaderGone() override { return false; }
 
   int PollKey() override {
     if (!_isatty(0) || !_kbhit()) return -1;
     return _getch();
+  }
+
+  // Polled, so that Ctrl-C, which the console hands to the signal handler
+  // rather than to _getch, ends the wait.
+  int ReadKey() override {
+    if (!_isatty(0)) return -1;
+    while (!_kbhit()) {
+      if (interruptPending) return -1;
+      ::Sleep(20);
+    }
+    return _getch();
+  }
+
+  int ConsoleRows() override {
+    if (!_isatty(0) || !_isatty(1)) return 0;
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info)) return kDefaultRows;
+    return info.srWindow.Bottom - info.srWindow.Top + 1;
   }
 
   // The console keeps its own modes; _getch reads without echo by itself.

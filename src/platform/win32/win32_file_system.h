@@ -29,6 +29,7 @@ class Win32FileSystem : public FileSystem {
   bool SetTimes(const std::string& path, const FileTimes& times) override;
   int VolumeType(const std::string& path) override;
   bool DiskFree(const std::string& path, uint64_t* freeBytes) override;
+  PathKind KindOf(const std::string& path) override;
 
   // Changing files in place for the signature: signature_io.cc.
   FileHandle OpenForUpdate(const std::string& path) override;
