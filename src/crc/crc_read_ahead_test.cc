@@ -99,10 +99,11 @@ TEST_F(CrcReadAheadTest, ListingTakesEveryResultInItsTurn) {
   for (const Case& c : {Case{1, 1}, Case{3, 1}, Case{1, 3}, Case{3, 2}}) {
     CrcReadAhead readAhead(run_, c.helpers);
     for (int round = 0; round < 3; ++round) {
+      const int opensBefore = helperOpens_.load();
       CrcReadAheadBatch batch(run_, dir_, Batch());
       // Files in memory read fast: without this the listing could outrun
       // the helpers every time, and the race would not be run.
-      AwaitHelperOpens(helperOpens_.load() + 1);
+      AwaitHelperOpens(opensBefore + 1);
       for (size_t i = 0; i < entries_.size(); i += c.step) {
         ASSERT_EQ(CrcOf(i), expected_[i]) << "helpers " << c.helpers << " step " << c.step << " file " << i;
       }
