@@ -177,13 +177,13 @@ const NamedOption kOptions[] = {
        ShowNotice(run);
        return std::string();
      }},
-    // Asked for, so not an error: ends with status 0, unlike -?.
+    // Asked for, so not an error: ends with status 0, unlike -?. Nothing was
+    // listed, so no summary follows either of these.
     {"help", Form::kCommand, Where::kCommandLineOnly, nullptr,
      [](Run& run, const std::string&, bool) -> std::string {
        PrintHelp(run.listing);
-       Terminate(run, kNormalExit);
+       EndProcess(run, kNormalExit);
      }},
-    // Nothing was listed, so no summary follows.
     {"version", Form::kCommand, Where::kCommandLineOnly, nullptr,
      [](Run& run, const std::string&, bool) -> std::string {
        PrintVersion(run.listing);

@@ -587,10 +587,11 @@ TEST(ParseOptionsTest, RefusedLongOptionSaysWhyOnlyWhenItIsKnown) {
       << known.Messages();
 }
 
-TEST(ParseOptionsTest, HelpLongOptionEndsWithStatusZero) {
+TEST(ParseOptionsTest, HelpLongOptionEndsWithStatusZeroAndNoSummary) {
   TestRun p;
   EXPECT_EQ(p.Parse({"--help"}), kNormalExit);
   EXPECT_NE(p.Listing().find("Usage"), std::string::npos);
+  EXPECT_EQ(p.Messages().find("Elapsed"), std::string::npos) << p.Messages();
 }
 
 TEST(ParseOptionsTest, AccountingFileFromTheOption) {
