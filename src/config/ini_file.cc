@@ -53,7 +53,7 @@ std::string FindIniFile(Run& run) {
   for (const std::string& dir : dirs) {
     for (const char* name : kIniNames) {
       std::vector<FindEntry> found;
-      if (!run.fs.FindFiles(dir, name, &found)) continue;
+      if (!run.fs.FindFiles(dir, name, FindDetail::kTypes, &found)) continue;
       for (const FindEntry& entry : found) {
         if (!entry.IsDirectory() && EqualsIgnoreCase(entry.name, name)) return dir + entry.name;
       }

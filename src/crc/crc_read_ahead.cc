@@ -67,7 +67,6 @@ void CrcReadAhead::Begin(const std::string& dir, const std::vector<const FindEnt
     jobs_.reset(new Job[files.size()]);
     for (size_t i = 0; i < files.size(); ++i) {
       jobs_[i].path.assign(dir).append(files[i]->name);
-      jobs_[i].expectedSize = files[i]->size;
     }
     jobCount_ = files.size();
     nextJob_.store(0);
@@ -113,7 +112,7 @@ bool CrcReadAhead::ReadNextJob(unsigned char* chunk) {
     int expected = kWaiting;
     if (!job.state.compare_exchange_strong(expected, kReading)) continue;
     auto keepReading = [this] { return !stopping_.load(std::memory_order_relaxed) && !RunEndPending(run_); };
-    job.outcome = ReadFileCrc(run_.fs, job.path, startOffset_, job.expectedSize, chunk, keepReading);
+    job.outcome = ReadFileCrc(run_.fs, job.path, startOffset_, chunk, keepReading);
     job.state.store(kDone);
     job.state.notify_all();
     return true;

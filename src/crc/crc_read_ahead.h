@@ -60,7 +60,6 @@ class CrcReadAhead {
   enum State : int { kWaiting, kReading, kDone, kTaken };
   struct Job {
     std::string path;
-    uint64_t expectedSize = 0;
     std::atomic<int> state{kWaiting};
     CrcOutcome outcome;
   };

@@ -8,6 +8,7 @@
 
 #include "crc/crc_read_ahead.h"
 #include "platform/file_system.h"
+#include "platform/path.h"
 #include "platform/system.h"
 #include "run/run.h"
 #include "run/terminate.h"
@@ -17,13 +18,6 @@ namespace korven {
 namespace {
 
 constexpr int kCrcMemoryLine = 85;
-
-// Closes the file on every way out, an interrupt ending the run included.
-struct OpenFile {
-  FileSystem& fs;
-  FileHandle handle;
-  ~OpenFile() { fs.Close(handle); }
-};
 
 }  // namespace
 
@@ -44,8 +38,8 @@ unsigned char* AlignedReadChunk(unsigned char* block) {
   return static_cast<unsigned char*>(std::align(kReadBufferAlignment, kCrcReadChunk, start, space));
 }
 
-CrcOutcome ReadFileCrc(FileSystem& fs, const std::string& path, int64_t startOffset, uint64_t expectedSize,
-                       unsigned char* chunk, const std::function<bool()>& keepReading) {
+CrcOutcome ReadFileCrc(FileSystem& fs, const std::string& path, int64_t startOffset, unsigned char* chunk,
+                       const std::function<bool()>& keepReading) {
   CrcOutcome outcome;
   FileHandle handle = fs.OpenForReading(path);
   if (handle == kInvalidHandle) handle = fs.OpenFallback(path);
@@ -53,7 +47,13 @@ CrcOutcome ReadFileCrc(FileSystem& fs, const std::string& path, int64_t startOff
     outcome.result = CrcRead::kCannotOpen;
     return outcome;
   }
-  OpenFile file{fs, handle};
+  HandleCloser closer(fs, handle);
+
+  outcome.file.name.assign(path, NameStart(path));
+  if (!fs.Describe(handle, &outcome.file) || outcome.file.IsDirectory()) {
+    outcome.result = CrcRead::kNotAFile;
+    return outcome;
+  }
 
   // Both opens start at the offset: a CRC from byte 0 would not be the one asked for.
   if (startOffset > 0 && !fs.Seek(handle, static_cast<uint64_t>(startOffset))) {
@@ -77,21 +77,20 @@ CrcOutcome ReadFileCrc(FileSystem& fs, const std::string& path, int64_t startOff
       return outcome;
     }
     position += static_cast<uint64_t>(got);
-    if (static_cast<size_t>(got) < kCrcReadChunk && position == expectedSize) break;
+    if (static_cast<size_t>(got) < kCrcReadChunk && position == outcome.file.size) break;
   }
   outcome.value = ~reg;
   return outcome;
 }
 
-char* FileCrc(Run& run, const std::string& path, uint32_t* valueOut, char* text, int64_t startOffset,
-              uint64_t expectedSize) {
+CrcOutcome FileCrc(Run& run, const std::string& path, int64_t startOffset, char* text) {
   run.sys.SetFileApisToOem();
   CrcOutcome outcome;
   bool readAhead = run.readAhead != nullptr && run.readAhead->Take(path, startOffset, &outcome);
   // A helper stops early only when the run is to end, which it does here.
   if (readAhead && outcome.result == CrcRead::kStopped) CheckInterrupt(run);
   if (!readAhead || outcome.result == CrcRead::kStopped) {
-    outcome = ReadFileCrc(run.fs, path, startOffset, expectedSize, RunReadChunk(run), [&run] {
+    outcome = ReadFileCrc(run.fs, path, startOffset, RunReadChunk(run), [&run] {
       CheckInterrupt(run);
       return true;
     });
@@ -99,8 +98,8 @@ char* FileCrc(Run& run, const std::string& path, uint32_t* valueOut, char* text,
 
   switch (outcome.result) {
     case CrcRead::kDone:
-      *valueOut = outcome.value;
-      return CrcToText(outcome.value, text);
+      CrcToText(outcome.value, text);
+      return outcome;
     case CrcRead::kCannotPosition:
       fprintf(run.message, "\nCan't position %s at byte %" PRId64 ": CRC not computed\n", path.c_str(),
               startOffset);
@@ -109,11 +108,12 @@ char* FileCrc(Run& run, const std::string& path, uint32_t* valueOut, char* text,
       fprintf(run.message, "\nRead error in %s: CRC not computed\n", path.c_str());
       break;
     case CrcRead::kCannotOpen:
+    case CrcRead::kNotAFile:
     case CrcRead::kStopped:
       break;
   }
   memcpy(text, "CRCERROR", kCrcTextSize);
-  return text;
+  return outcome;
 }
 
 }  // namespace korven

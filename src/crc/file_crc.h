@@ -8,11 +8,11 @@
 #include <string>
 
 #include "crc/crc.h"
+#include "platform/file_system.h"
 
 namespace korven {
 
 struct Run;
-class FileSystem;
 
 // Bytes asked of each read, and the size of the run's read buffer. Reads of
 // 512 KiB measured fastest on cached files: far fewer system calls than
@@ -30,34 +30,36 @@ unsigned char* AlignedReadChunk(unsigned char* block);
 // run with reason 6 when memory runs out.
 unsigned char* RunReadChunk(Run& run);
 
-// The file's size as FileCrc's caller knows it: not known.
-constexpr uint64_t kCrcSizeUnknown = ~uint64_t{0};
-
-// What reading a file for its CRC-32 came to.
-enum class CrcRead { kDone, kCannotOpen, kCannotPosition, kReadError, kStopped };
+// What reading a file for its CRC-32 came to. kNotAFile: what the name
+// opened is no file to list (a directory or special file took its place).
+enum class CrcRead { kDone, kCannotOpen, kNotAFile, kCannotPosition, kReadError, kStopped };
 struct CrcOutcome {
   CrcRead result = CrcRead::kDone;
   uint32_t value = 0;  // with kDone
+  // The find record of the file opened, taken before it was read: the size,
+  // times and attributes of what the CRC-32 was computed over. Named as the
+  // path names it; with every result but kCannotOpen and kNotAFile.
+  FindEntry file;
+
+  bool Opened() const { return result != CrcRead::kCannotOpen && result != CrcRead::kNotAFile; }
 };
 
-// Reads `path` from byte `startOffset` on through `chunk` (kCrcReadChunk
-// bytes) and computes its CRC-32. `keepReading` is asked after every chunk;
-// false stops the read with kStopped. Writes nothing, so it may run on a
-// helper thread where the file system reads in parallel.
-CrcOutcome ReadFileCrc(FileSystem& fs, const std::string& path, int64_t startOffset, uint64_t expectedSize,
-                       unsigned char* chunk, const std::function<bool()>& keepReading);
+// Opens `path`, describes it and reads it from byte `startOffset` on through
+// `chunk` (kCrcReadChunk bytes), computing its CRC-32. A short read that ends
+// where the description said the file ends is the last one; any other short
+// read is followed by more, so a file that grows meanwhile is still read to
+// its end. `keepReading` is asked after every chunk; false stops the read
+// with kStopped. Writes nothing, so it may run on a helper thread where the
+// file system reads in parallel.
+CrcOutcome ReadFileCrc(FileSystem& fs, const std::string& path, int64_t startOffset, unsigned char* chunk,
+                       const std::function<bool()>& keepReading);
 
-// Computes the CRC-32 of `path` from byte `startOffset` on, stores the value
-// through `valueOut` and its text (8 uppercase hex digits, or "CRCERROR" when
-// the file cannot be read, the value then left as it was) in `text`, which
-// must hold kCrcTextSize bytes. Returns `text`. `expectedSize`, the size the
-// directory search reported, spares the read that would only find the end: a
-// short read that ends exactly there ends the file. Any other short read is
-// followed by more reads, so a file that grew or is not a regular file is
-// still read to its end. A result the run's read-ahead already has is taken
-// from it.
-char* FileCrc(Run& run, const std::string& path, uint32_t* valueOut, char* text, int64_t startOffset,
-              uint64_t expectedSize = kCrcSizeUnknown);
+// The CRC-32 of `path` from byte `startOffset` on, as the listing shows it:
+// the outcome of ReadFileCrc, taken from the run's read-ahead when it already
+// has it, with its text (8 uppercase hex digits, or "CRCERROR" when the file
+// was opened but could not be read) in `text`, which holds kCrcTextSize
+// bytes. Reports positioning and read errors on the message stream.
+CrcOutcome FileCrc(Run& run, const std::string& path, int64_t startOffset, char* text);
 
 }  // namespace korven
 

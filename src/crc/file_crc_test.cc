@@ -34,6 +34,12 @@ class FileCrcTest : public testing::Test {
     return ~CrcUpdateByteTable(0xFFFFFFFFu, bytes_.data() + start, bytes_.size() - start);
   }
 
+  // The CRC-32 value FileCrc found, or `none` when it found none.
+  uint32_t CrcOf(const std::string& path, int64_t offset, char* text, uint32_t none = 0) {
+    CrcOutcome outcome = FileCrc(run_, path, offset, text);
+    return outcome.result == CrcRead::kDone ? outcome.value : none;
+  }
+
   std::vector<unsigned char> bytes_;
   MemoryFileSystem fs_;
   TestRun t_{fs_};
@@ -54,9 +60,8 @@ TEST_F(FileCrcTest, MatchesReferenceAcrossSizesAndOffsets) {
   };
   for (const Case& c : cases) {
     std::string path = MakeFile(c.size);
-    uint32_t value = 0x5A5A5A5A;
     char text[kCrcTextSize];
-    EXPECT_EQ(FileCrc(run_, path, &value, text, c.offset), text);
+    const uint32_t value = CrcOf(path, c.offset, text, 0x5A5A5A5A);
     char expectedText[kCrcTextSize];
     snprintf(expectedText, sizeof expectedText, "%08X", Expected(static_cast<size_t>(c.offset)));
     EXPECT_EQ(value, Expected(static_cast<size_t>(c.offset))) << c.size << " from " << c.offset;
@@ -67,7 +72,7 @@ TEST_F(FileCrcTest, MatchesReferenceAcrossSizesAndOffsets) {
   EXPECT_EQ(t_.Messages(), "");
 }
 
-TEST_F(FileCrcTest, ShortReadEndingAtTheExpectedSizeIsTheLastRead) {
+TEST_F(FileCrcTest, ShortReadEndingAtTheDescribedSizeIsTheLastRead) {
   struct Case {
     size_t size;
     int64_t offset;
@@ -90,83 +95,64 @@ TEST_F(FileCrcTest, ShortReadEndingAtTheExpectedSizeIsTheLastRead) {
   for (const Case& c : cases) {
     std::string path = MakeFile(c.size);
     fs_.reads = 0;
-    uint32_t value = 0;
     char text[kCrcTextSize];
-    FileCrc(run_, path, &value, text, c.offset, c.size);
+    const uint32_t value = CrcOf(path, c.offset, text);
     EXPECT_EQ(value, Expected(static_cast<size_t>(c.offset))) << c.size << " from " << c.offset;
     EXPECT_EQ(fs_.reads, c.reads) << c.size << " from " << c.offset;
   }
   EXPECT_EQ(fs_.closes, fs_.opensForReading);
 }
 
-TEST_F(FileCrcTest, FileLongerThanExpectedIsReadToItsEnd) {
-  // The file grew after the directory search: a short read that goes past the
-  // expected size is not taken for the end.
+TEST_F(FileCrcTest, FileThatChangesLengthWhileReadIsReadToItsEnd) {
+  // A short read that ends anywhere but at the described size is not taken
+  // for the end: a file that grew or shrank after it was described.
   std::string path = MakeFile(5000);
-  const uint64_t expectedSizes[] = {100, 4999, 0};
-  for (uint64_t expected : expectedSizes) {
+  const uint64_t describedSizes[] = {100, 4999, 0, 6000};
+  for (uint64_t described : describedSizes) {
+    fs_.SetReportedSize(path, described);
     fs_.reads = 0;
-    uint32_t value = 0;
     char text[kCrcTextSize];
-    FileCrc(run_, path, &value, text, 0, expected);
-    EXPECT_EQ(value, Expected(0)) << expected;
-    EXPECT_EQ(fs_.reads, 2) << expected;
+    EXPECT_EQ(CrcOf(path, 0, text), Expected(0)) << described;
+    EXPECT_EQ(fs_.reads, 2) << described;
   }
 }
 
-TEST_F(FileCrcTest, FileShorterThanExpectedIsReadToItsEnd) {
-  std::string path = MakeFile(5000);
-  fs_.reads = 0;
-  uint32_t value = 0;
-  char text[kCrcTextSize];
-  FileCrc(run_, path, &value, text, 0, 6000);
-  EXPECT_EQ(value, Expected(0));
-  EXPECT_EQ(fs_.reads, 2);
-}
-
-TEST_F(FileCrcTest, ShortReadsBeforeTheExpectedSizeGoOn) {
+TEST_F(FileCrcTest, ShortReadsBeforeTheDescribedSizeGoOn) {
   // Reads that return less than asked without being at the end, as a pipe's do.
   std::string path = MakeFile(250000);
   fs_.readLimit = 100000;
-  uint32_t value = 0;
   char text[kCrcTextSize];
-  FileCrc(run_, path, &value, text, 0, 250000);
-  EXPECT_EQ(value, Expected(0));
+  EXPECT_EQ(CrcOf(path, 0, text), Expected(0));
   EXPECT_EQ(fs_.reads, 3);
-
-  fs_.reads = 0;
-  value = 0;
-  FileCrc(run_, path, &value, text, 0);
-  EXPECT_EQ(value, Expected(0));
-  EXPECT_EQ(fs_.reads, 4);
 }
 
-TEST_F(FileCrcTest, WithoutAnExpectedSizeOnlyAnEmptyReadEndsTheFile) {
-  std::string path = MakeFile(60000);
-  uint32_t value = 0;
+TEST_F(FileCrcTest, OutcomeDescribesTheFileRead) {
+  std::string path = MakeFile(4321);
   char text[kCrcTextSize];
-  FileCrc(run_, path, &value, text, 0);
-  EXPECT_EQ(value, Expected(0));
-  EXPECT_EQ(fs_.reads, 2);
+  CrcOutcome outcome = FileCrc(run_, path, 0, text);
+  EXPECT_EQ(outcome.file.size, 4321u);
+  EXPECT_EQ(outcome.file.name, "file4321");
+  EXPECT_TRUE(outcome.file.id.Known());
+  // What the path opens must be a file: a directory is no file to list.
+  fs_.AddDirectory("/d/sub");
+  EXPECT_EQ(FileCrc(run_, "/d/sub", 0, text).result, CrcRead::kNotAFile);
+  EXPECT_EQ(fs_.closes, fs_.opensForReading);
 }
 
 TEST_F(FileCrcTest, OffsetAtOrPastTheEndGivesZero) {
   const size_t sizes[] = {0, 512, 100};
   for (size_t size : sizes) {
     std::string path = MakeFile(size);
-    uint32_t value = 0x5A5A5A5A;
     char text[kCrcTextSize];
-    FileCrc(run_, path, &value, text, 512);
-    EXPECT_EQ(value, 0u) << size;
+    EXPECT_EQ(CrcOf(path, 512, text, 0x5A5A5A5A), 0u) << size;
     EXPECT_STREQ(text, "00000000") << size;
   }
 }
 
-TEST_F(FileCrcTest, UnopenablePathGivesCrcErrorAndLeavesValue) {
-  uint32_t value = 0x12345678;
+TEST_F(FileCrcTest, UnopenablePathGivesCrcError) {
   char text[kCrcTextSize];
-  EXPECT_STREQ(FileCrc(run_, "/d/missing", &value, text, 0), "CRCERROR");
-  EXPECT_EQ(value, 0x12345678u);
+  EXPECT_EQ(FileCrc(run_, "/d/missing", 0, text).result, CrcRead::kCannotOpen);
+  EXPECT_STREQ(text, "CRCERROR");
   EXPECT_EQ(fs_.opensForReading, 1);
   EXPECT_EQ(fs_.fallbackOpens, 1);
   EXPECT_EQ(fs_.closes, 0);
@@ -175,10 +161,9 @@ TEST_F(FileCrcTest, UnopenablePathGivesCrcErrorAndLeavesValue) {
 TEST_F(FileCrcTest, ReadErrorMidFileGivesCrcErrorAndMessage) {
   std::string path = MakeFile(kCrcReadChunk + 200000);
   fs_.readsBeforeError = 1;
-  uint32_t value = 0x12345678;
   char text[kCrcTextSize];
-  EXPECT_STREQ(FileCrc(run_, path, &value, text, 0), "CRCERROR");
-  EXPECT_EQ(value, 0x12345678u);
+  EXPECT_EQ(FileCrc(run_, path, 0, text).result, CrcRead::kReadError);
+  EXPECT_STREQ(text, "CRCERROR");
   EXPECT_NE(t_.Messages().find(path), std::string::npos);
   EXPECT_EQ(fs_.closes, 1);
 }
@@ -186,9 +171,8 @@ TEST_F(FileCrcTest, ReadErrorMidFileGivesCrcErrorAndMessage) {
 TEST_F(FileCrcTest, FallbackOpenAppliesTheOffset) {
   std::string path = MakeFile(70000);
   fs_.failOpenForReading.insert(path);
-  uint32_t value = 0;
   char text[kCrcTextSize];
-  FileCrc(run_, path, &value, text, 512);
+  const uint32_t value = CrcOf(path, 512, text);
   EXPECT_EQ(fs_.fallbackOpens, 1);
   EXPECT_EQ(value, Expected(512));
   EXPECT_NE(value, Expected(0));
@@ -198,26 +182,23 @@ TEST_F(FileCrcTest, FallbackOpenAppliesTheOffset) {
 TEST_F(FileCrcTest, InterruptBetweenChunksEndsTheRunAndClosesTheFile) {
   std::string path = MakeFile(kCrcReadChunk + 200000);
   t_.sys.interrupted = true;
-  uint32_t value = 0x12345678;
   char text[kCrcTextSize];
   try {
-    FileCrc(run_, path, &value, text, 0);
+    FileCrc(run_, path, 0, text);
     FAIL() << "the run went on";
   } catch (const RunEnded& ended) {
     EXPECT_EQ(ended.status, kInputFile);
   }
-  EXPECT_EQ(value, 0x12345678u);
   EXPECT_EQ(fs_.closes, 1);
 }
 
 TEST_F(FileCrcTest, ReadBufferIsAllocatedOnceForTheRun) {
   std::string path = MakeFile(10);
-  uint32_t value;
   char text[kCrcTextSize];
-  FileCrc(run_, path, &value, text, 0);
+  FileCrc(run_, path, 0, text);
   const unsigned char* first = run_.readBuffer.get();
   ASSERT_NE(first, nullptr);
-  FileCrc(run_, path, &value, text, 0);
+  FileCrc(run_, path, 0, text);
   EXPECT_EQ(run_.readBuffer.get(), first);
 }
 

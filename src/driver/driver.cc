@@ -58,7 +58,14 @@ void NormaliseSearchPath(std::string& path) {
 namespace {
 
 [[noreturn]] void RunSteps(Run& run, int argc, char** argv) {
-  run.moduleFileName = run.sys.ModuleFileName().substr(0, kMaxModuleName);
+  // The INI file is looked for beside the program: a path cut short would
+  // look in another directory.
+  run.moduleFileName = run.sys.ModuleFileName();
+  if (run.moduleFileName.size() > kMaxModuleName) {
+    fprintf(run.message, "\nThe program's path is longer than %zu characters: %s\n", kMaxModuleName,
+            run.moduleFileName.c_str());
+    Terminate(run, kNonSpecificError);
+  }
   std::vector<char*> args(argv, argv + argc);
   if (!args.empty()) args[0] = run.moduleFileName.data();
 
@@ -72,7 +79,14 @@ namespace {
   WriteAccountingHeader(run);
 
   if (run.values.searchPaths.empty()) {
-    run.values.searchPaths.push_back(run.sys.CurrentDirectory().substr(0, kMaxCurrentDirectory));
+    // Never cut to a shorter path, which would list another directory.
+    std::string current = run.sys.CurrentDirectory();
+    if (current.size() > kMaxCurrentDirectory) {
+      fprintf(run.message, "\nThe current directory is longer than %zu characters: name it as a search path\n",
+              kMaxCurrentDirectory);
+      Terminate(run, kNonSpecificError);
+    }
+    run.values.searchPaths.push_back(std::move(current));
   }
   const std::string firstPath = run.values.searchPaths.front();
   WriteHeader(run, firstPath);

@@ -4,6 +4,7 @@
 
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/path.h"
@@ -36,21 +37,17 @@ TEST(NormaliseSearchPathTest, AddsSeparatorAndUpperCasesOnlyADriveLetter) {
 // A file system whose directory searches find memory exhausted.
 class ExhaustedFileSystem : public MemoryFileSystem {
  public:
-  bool FindFiles(const std::string&, const std::string&, std::vector<FindEntry>*) override {
+  bool FindFiles(const std::string&, const std::string&, FindDetail, std::vector<FindEntry>*) override {
     throw std::bad_alloc();
   }
 };
 
-TEST(RunProgramTest, MemoryRunningOutEndsTheRunWithReasonSix) {
-  const std::string dir = std::string(1, kPathSeparator) + "d";
-  ExhaustedFileSystem fileSystem;
-  fileSystem.AddFile(dir + kPathSeparator + "a.txt", "a");
-  FakeSystem system;
-  korven::Run run(fileSystem, system);
-  std::vector<std::string> args = {"korven", dir, "-v", "-i"};
+// Runs the program on `fs` and `system` with `args`; the exit status and
+// what went to the message stream.
+std::pair<int, std::string> RunWith(FileSystem& fs, FakeSystem& system, std::vector<std::string> args) {
+  korven::Run run(fs, system);
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
-
   testing::internal::CaptureStderr();
   int status = -1;
   try {
@@ -58,12 +55,48 @@ TEST(RunProgramTest, MemoryRunningOutEndsTheRunWithReasonSix) {
   } catch (const RunEnded& ended) {
     status = ended.status;
   }
-  const std::string messages = testing::internal::GetCapturedStderr();
+  return {status, testing::internal::GetCapturedStderr()};
+}
+
+TEST(RunProgramTest, MemoryRunningOutEndsTheRunWithReasonSix) {
+  const std::string dir = std::string(1, kPathSeparator) + "d";
+  ExhaustedFileSystem fileSystem;
+  fileSystem.AddFile(dir + kPathSeparator + "a.txt", "a");
+  FakeSystem system;
+  auto [status, messages] = RunWith(fileSystem, system, {"korven", dir, "-v", "-i"});
   EXPECT_EQ(status, kInsufficientMemory);
   EXPECT_NE(messages.find("\nSource File run/driver, Line #: "), std::string::npos) << messages;
   EXPECT_NE(messages.find(",  memory error\nAbnormal termination. Reason: INSUFFICIENT MEMORY\n\n"),
             std::string::npos)
       << messages;
+}
+
+TEST(RunProgramTest, PathsTooLongForTheirBuffersAreRefusedNeverCut) {
+  // The current directory (2600 characters) and the program's path (260),
+  // beside which the INI file is looked for.
+  const std::string dir(1, kPathSeparator);
+  struct Case {
+    size_t cwd;
+    size_t program;
+    int status;
+    const char* message;
+  };
+  const Case cases[] = {
+      {2600, 260, kNormalExit, ""},
+      {2601, 260, kNonSpecificError, "\nThe current directory is longer than 2600 characters: name it as a search path\n"},
+      {2600, 261, kNonSpecificError, "\nThe program's path is longer than 260 characters: "},
+  };
+  for (const Case& c : cases) {
+    MemoryFileSystem fs;
+    FakeSystem system;
+    system.currentDirectory = dir + std::string(c.cwd - 1, 'c');
+    system.moduleFileName = dir + std::string(c.program - 1, 'p');
+    fs.AddDirectory(system.currentDirectory);
+    fs.AddFile(system.currentDirectory + dir + "a.txt", "a");
+    auto [status, messages] = RunWith(fs, system, {"korven", "-v"});
+    EXPECT_EQ(status, c.status) << c.cwd << " " << c.program;
+    EXPECT_NE(messages.find(c.message), std::string::npos) << messages;
+  }
 }
 
 }  // namespace

@@ -40,11 +40,14 @@ bool LookUpFile(Run& run, const std::string& dir, const std::string& name, FindE
   }
   if (!hasWild) return false;
 
+  // Types suffice for the search, which so serves from what the walk read
+  // (files may be being read meanwhile); the entry taken is looked up by its
+  // own name where the platform finds it so, else taken as the search gave it.
   std::vector<FindEntry> found;
-  if (!run.fs.FindFiles(dir, pattern, &found)) return false;
+  if (!run.fs.FindFiles(dir, pattern, FindDetail::kTypes, &found)) return false;
   for (FindEntry& candidate : found) {
     if (SameApartFromWild(name, candidate.name)) {
-      *entry = std::move(candidate);
+      if (!run.fs.LookUp(dir + candidate.name, entry)) *entry = std::move(candidate);
       return true;
     }
   }

@@ -1,7 +1,6 @@
 #include "listing/file_processor.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "crc/file_crc.h"
 #include "crc/signature.h"
@@ -55,63 +54,101 @@ void FitName(Run& run, std::string& displayName) {
   }
 }
 
-void GiveAttributesBack(Run& run, const std::string& fullPath, uint32_t attributes) {
-  if (!run.fs.SetAttributes(fullPath, attributes)) {
-    fprintf(run.message, "\nCan't set attributes on %s", fullPath.c_str());
-  }
+bool GiveAttributesBack(Run& run, const std::string& fullPath, uint32_t attributes) {
+  if (run.fs.SetAttributes(fullPath, attributes)) return true;
+  fprintf(run.message, "\nCan't set attributes on %s", fullPath.c_str());
+  return false;
 }
 
-void AppendWholeFileSignature(Run& run, const std::string& fullPath, uint64_t size, uint32_t crc,
-                              const char* crcText) {
-  // An unreadable file gets no signature rather than a wrong one.
-  if (strcmp(crcText, "CRCERROR") == 0) return;
-  // The signature covers every byte, also those a start offset left out.
-  if (run.values.displacement != 0) {
-    char wholeText[kCrcTextSize];
-    FileCrc(run, fullPath, &crc, wholeText, 0, size);
-    if (strcmp(wholeText, "CRCERROR") == 0) return;
+// -C or -E on one file; a file left unchanged that should have changed makes
+// the run end with status 1.
+void ChangeSignature(Run& run, const std::string& fullPath, const FindEntry& file,
+                     SignatureChange (*change)(Run&, const std::string&, const FindEntry&)) {
+  SignatureChange done = change(run, fullPath, file);
+  if (done == SignatureChange::kChanged && !GiveAttributesBack(run, fullPath, file.attributes)) {
+    done = SignatureChange::kFailed;
   }
-  AppendSignature(run, fullPath, crc);
+  if (done == SignatureChange::kFailed) ++run.counters.failedChanges;
+}
+
+// Whether a file is looked up by name before it is read: for what the
+// filters test, for a file that is never read (-N), and for what an open
+// file can't tell, its 8.3 name and whether it is a symbolic link (through
+// which the options that change files or their times never act).
+bool LooksUpByName(const RunSettings& s) {
+  return s.dateFilterOn || s.sizeGreaterOn || s.sizeLessOn || s.pathNameOnly || s.print83Name ||
+         s.createSignature || s.eraseSignature || s.resetTimes;
+}
+
+// The file as looked up by name; false when it is to be skipped silently:
+// gone, or no file.
+bool LookUpByName(Run& run, const std::string& dir, const std::string& name, std::string& fullPath,
+                  FindEntry* file) {
+  if (!LookUpFile(run, dir, name, file) || file->IsDirectory()) return false;
+  fullPath.assign(dir).append(file->name);
+  return true;
 }
 
 }  // namespace
 
-void ProcessFile(Run& run, const std::string& dir, const FindEntry& found) {
-  std::string& displayName = run.buffers.displayName;
+bool LookUpAndRead(Run& run, const std::string& dir, const std::string& name, std::string& fullPath,
+                   LookedUpFile* found) {
+  const RunSettings& s = run.settings;
+  FindEntry& file = found->file;
+  const bool byName = LooksUpByName(s);
+  if (byName) {
+    if (!LookUpByName(run, dir, name, fullPath, &file)) return false;
+    if (s.dateFilterOn && !PassesDateFilter(run, file.times)) return false;
+    if (!PassesSizeFilter(run, static_cast<int64_t>(file.size))) return false;
+    if (s.pathNameOnly) return true;
+  } else {
+    file.name = name;
+    fullPath.assign(dir).append(name);
+  }
+
+  const int progress = ShowProgress(run, file.name);
+  found->crc = FileCrc(run, fullPath, run.values.displacement, found->crcText);
+  EraseProgress(run, progress);
+  if (found->crc.Opened()) {
+    // The record tells of the file read.
+    const FindEntry& read = found->crc.file;
+    file.attributes = read.attributes | (file.attributes & kAttrReparsePoint);
+    file.size = read.size;
+    file.times = read.times;
+    file.id = read.id;
+    return true;
+  }
+  // Not opened: gone (also since a look-up by name), no file any more, or a
+  // file that is there and can't be read.
+  return found->crc.result == CrcRead::kCannotOpen && LookUpByName(run, dir, name, fullPath, &file);
+}
+
+void ProcessFile(Run& run, const std::string& dir, const std::string& name) {
   std::string& fullPath = run.buffers.fullPath;
-  char crcText[kCrcTextSize];
+  std::string& displayName = run.buffers.displayName;
+  LookedUpFile found;
+  if (!LookUpAndRead(run, dir, name, fullPath, &found)) return;
+  const FindEntry& file = found.file;
 
   const RunSettings& s = run.settings;
-  fullPath.assign(dir).append(found.name);
   displayName.assign(fullPath);
   for (char& c : displayName) c = UpperAscii(c);
-
-  const int64_t size = static_cast<int64_t>(found.size);
-  if (s.dateFilterOn && !PassesDateFilter(run, found.times)) return;
-  if (!PassesSizeFilter(run, size)) return;
+  const int64_t size = static_cast<int64_t>(file.size);
   TimeBlock times;
-  ConvertTimes(run, found.times, &times, s.zuluTime != 0);
+  ConvertTimes(run, file.times, &times, s.zuluTime != 0);
 
   FitName(run, displayName);
   ++run.counters.listedFiles;
   run.counters.listedBytes += size;
 
-  WriteNameField(run, s.nameOnly && !s.recurse ? found.name : displayName);
+  WriteNameField(run, s.nameOnly && !s.recurse ? file.name : displayName);
   if (s.pathNameOnly) {
     EndPathNameRecord(run);
     return;
   }
+  WriteCrcField(run, found.crcText);
 
-  const int progress = ShowProgress(run, found.name);
-  uint32_t crc = 0;
-  FileCrc(run, fullPath, &crc, crcText, run.values.displacement, found.size);
-  EraseProgress(run, progress);
-  WriteCrcField(run, crcText);
-
-  if (s.createSignature) {
-    AppendWholeFileSignature(run, fullPath, found.size, crc, crcText);
-    GiveAttributesBack(run, fullPath, found.attributes);
-  }
+  if (s.createSignature) ChangeSignature(run, fullPath, file, AppendSignature);
   if (s.verifySignature && !VerifySignature(run, fullPath)) {
     fprintf(run.message, "Incorrect CRC\n");
     ++run.counters.failedChecks;
@@ -119,30 +156,23 @@ void ProcessFile(Run& run, const std::string& dir, const FindEntry& found) {
     EndRecord(run);
     return;
   }
-  if (s.eraseSignature) {
-    EraseSignature(run, fullPath, found.size);
-    GiveAttributesBack(run, fullPath, found.attributes);
-  }
+  if (s.eraseSignature) ChangeSignature(run, fullPath, file, EraseSignature);
 
   WriteSizeField(run, size);
   WriteTimeFields(run, times);
-  WriteDosNameField(run, found.shortName.empty() ? found.name : found.shortName);
-  WriteLongNameFields(run, found.name);
+  WriteDosNameField(run, file.shortName.empty() ? file.name : file.shortName);
+  WriteLongNameFields(run, file.name);
   EndRecord(run);
 
-  if (s.showStreams && !found.IsDirectory()) ListFileStreams(run, fullPath, found.name);
+  if (s.showStreams) ListFileStreams(run, fullPath, file.name);
 
-  if (s.resetTimes && !RestoreTimes(run, fullPath, found.times)) {
+  // Times are never set through a symbolic link: the file it points to may lie anywhere.
+  if (s.resetTimes && !file.IsLink() && !RestoreTimes(run, fullPath, file.times)) {
     fprintf(run.message, "\nCan't reset filetime for %s\n", fullPath.c_str());
     if (run.accounting != nullptr) {
       fprintf(run.accounting, "\nCan't reset filetime for %s\n", fullPath.c_str());
     }
   }
-}
-
-void ProcessFile(Run& run, const std::string& dir, const std::string& name) {
-  FindEntry found;
-  if (LookUpFile(run, dir, name, &found)) ProcessFile(run, dir, found);
 }
 
 }  // namespace korven

@@ -1,14 +1,13 @@
 #include "listing/file_processor.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
 #include <vector>
 
+#include "platform/file_system.h"
+#include "run/run.h"
 #include "testing/memory_file_system.h"
 #include "testing/test_run.h"
 #include "text/text.h"
@@ -25,14 +24,16 @@ std::string Padded(const std::string& text, size_t width) {
 }
 
 // "123456789" (CRC-32 CBF43926), written 03/06/2008 22:30:15, accessed
-// 23:00:00 and created 01/01/2001 07:00:01, local time UTC - 5 hours.
+// 23:00:00 and created 01/01/2001 07:00:01, local time UTC - 5 hours, in an
+// in-memory directory.
 struct Fixture {
-  TestRun t;
-  TempDir dir;
-  FindEntry entry;
+  MemoryFileSystem fs;
+  TestRun t{fs};
+  std::string dir = "/d/";
+  FindEntry entry;  // the file's find record, as the file system will report it
+  std::string content = "123456789";
 
   Fixture() {
-    dir.Write("a.txt", "123456789");
     entry.name = "a.txt";
     entry.size = 9;
     entry.attributes = kAttrArchive;
@@ -40,9 +41,18 @@ struct Fixture {
     entry.times.access = FileTimeOf(2008, 3, 7, 4, 0, 0);
     entry.times.creation = FileTimeOf(2001, 1, 1, 12, 0, 1);
   }
-  std::string UpperPath() const { return UpperAscii(dir.Path() + entry.name); }
+  std::string UpperPath() const { return UpperAscii(dir + entry.name); }
+  // Makes a file as `file` and `contents` say.
+  void Add(const FindEntry& file, const std::string& contents) {
+    const std::string path = dir + file.name;
+    fs.AddFile(path, contents, file.times);
+    fs.SetAttributes(path, file.attributes);
+    if (file.size != contents.size()) fs.SetReportedSize(path, file.size);
+  }
+  // Makes the file and processes it; the listing so far.
   std::string Process() {
-    ProcessFile(t.run, dir.Path(), entry);
+    Add(entry, content);
+    ProcessFile(t.run, dir, entry.name);
     return t.Listing();
   }
 };
@@ -127,19 +137,21 @@ TEST(FileProcessor, PathNameOnlyIsTheNameFieldAndANewline) {
 }
 
 TEST(FileProcessor, NameWidthsAndFitting) {
+  const std::string deep = "/a-directory/with-a-long-name/";
   {
     Fixture f;  // -w 10: the standard form
+    f.dir = deep;
     f.t.run.settings.nameWidth = 10;
     f.t.run.values.nameWidthLevel = 2;
     EXPECT_EQ(f.Process().substr(0, 20), "/.../A.TXT CBF43926 ");
   }
   {
-    Fixture f;  // -W: the tail-preserving form, two characters short of the path
-    const std::string path = f.UpperPath();
-    const size_t width = path.size() - 2;
-    f.t.run.settings.nameWidth = static_cast<int>(width);
+    Fixture f;  // -W 30: the tail-preserving form
+    f.dir = deep;
+    f.t.run.settings.nameWidth = 30;
     f.t.run.values.nameWidthLevel = 3;
-    EXPECT_EQ(f.Process().substr(0, width + 1), path.substr(0, width - 9) + ".../A.TXT ");
+    const std::string path = f.UpperPath();
+    EXPECT_EQ(f.Process().substr(0, 31), path.substr(0, 21) + ".../A.TXT ");
   }
   {
     Fixture f;  // variable width: the whole path, whatever its length
@@ -153,7 +165,6 @@ TEST(FileProcessor, NameWidthsAndFitting) {
 TEST(FileProcessor, NameLongerThanTheFieldIsCutToExactlyItsWidth) {
   Fixture f;
   f.entry.name = std::string(50, 'n') + ".txt";
-  f.dir.Write(f.entry.name, "123456789");
   const std::string record = f.Process();
   EXPECT_EQ(record.substr(0, 36), Padded("/.../" + UpperAscii(f.entry.name), 0).substr(0, 35) + " ");
   EXPECT_EQ(record.substr(36, 9), "CBF43926 ");
@@ -162,8 +173,7 @@ TEST(FileProcessor, NameLongerThanTheFieldIsCutToExactlyItsWidth) {
 TEST(FileProcessor, ControlCharactersInANameShowAsQuestionMarks) {
   Fixture f;
   f.entry.name = "a\nb.txt";
-  f.dir.Write(f.entry.name, "123456789");
-  EXPECT_EQ(f.Process(), Padded(UpperAscii(f.dir.Path()) + "A?B.TXT", 35) + " CBF43926           9 03/06/2008 22:30w EST \n");
+  EXPECT_EQ(f.Process(), Padded(UpperAscii(f.dir) + "A?B.TXT", 35) + " CBF43926           9 03/06/2008 22:30w EST \n");
 }
 
 TEST(FileProcessor, SizeFilterBoundsAreInclusive) {
@@ -252,15 +262,17 @@ TEST(FileProcessor, SummaryCountsEqualTheFilesListed) {
   Fixture f;
   f.t.run.settings.sizeLessOn = 1;
   f.t.run.values.sizeLess = 100;
-  f.dir.Write("b.txt", "abc");
-  f.dir.Write("c.txt", std::string(200, 'c'));
   FindEntry b = f.entry;
   b.name = "b.txt";
   b.size = 3;
+  f.Add(b, "abc");
   FindEntry c = f.entry;
   c.name = "c.txt";
   c.size = 200;
-  for (const FindEntry* e : {&f.entry, &b, &c}) ProcessFile(f.t.run, f.dir.Path(), *e);
+  f.Add(c, std::string(200, 'c'));
+  f.Process();
+  ProcessFile(f.t.run, f.dir, "b.txt");
+  ProcessFile(f.t.run, f.dir, "c.txt");
   const std::string listing = f.t.Listing();
   EXPECT_EQ(std::count(listing.begin(), listing.end(), '\n'), 2);
   EXPECT_EQ(f.t.run.counters.listedFiles, 2);
@@ -296,46 +308,106 @@ TEST(FileProcessor, ProgressShowsTheNameOnlyWhenListingToAFile) {
 
 TEST(FileProcessor, UnreadableFileIsListedWithCrcError) {
   Fixture f;
-  f.entry.name = "gone.txt";
-  EXPECT_EQ(f.Process(), Padded(UpperAscii(f.dir.Path()) + "GONE.TXT", 35) + " CRCERROR           9 03/06/2008 22:30w EST \n");
+  f.fs.failOpenForReading = {"/d/a.txt"};
+  f.fs.failOpenFallback = {"/d/a.txt"};
+  EXPECT_EQ(f.Process(), Padded(f.UpperPath(), 35) + " CRCERROR           9 03/06/2008 22:30w EST \n");
+  EXPECT_EQ(f.t.run.counters.listedFiles, 1);
 }
 
-struct stat StatOf(const std::string& path) {
-  struct stat st;
-  EXPECT_EQ(stat(path.c_str(), &st), 0);
-  return st;
-}
+// Runs that look a file up by name before reading it, and one that doesn't.
+const std::function<void(korven::Run&)> kLookUps[] = {
+    [](korven::Run&) {},
+    [](korven::Run& r) {
+      r.settings.sizeGreaterOn = 1;
+      r.values.sizeGreater = 0;
+    },
+    [](korven::Run& r) { r.settings.resetTimes = 1; },
+};
 
-TEST(FileProcessor, ResetGivesBackAccessAndWriteTimesAlsoOnAReadOnlyFile) {
-  for (const bool readOnly : {false, true}) {
-    Fixture f;
-    const std::string path = f.dir.Path() + "a.txt";
-    f.entry.times.access = EpochToFileTime(1100000000);
-    f.entry.times.write = EpochToFileTime(1000000000);
-    if (readOnly) {
-      ASSERT_EQ(chmod(path.c_str(), 0444), 0);
-      f.entry.attributes |= kAttrReadOnly;
+TEST(FileProcessor, FileGoneSinceTheDirectorySearchIsSkippedAndNotCounted) {
+  for (const auto& lookUp : kLookUps) {
+    for (bool pathNameOnly : {false, true}) {
+      Fixture f;
+      lookUp(f.t.run);
+      f.t.run.settings.pathNameOnly = pathNameOnly;
+      ProcessFile(f.t.run, f.dir, "a.txt");
+      EXPECT_EQ(f.t.Listing(), "");
+      EXPECT_EQ(f.t.Messages(), "");
+      EXPECT_EQ(f.t.run.counters.listedFiles, 0);
     }
-    struct timespec later[2] = {{1600000000, 0}, {1600000000, 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), later, 0), 0);
-    f.t.run.settings.resetTimes = 1;
-    f.Process();
-    struct stat st = StatOf(path);
-    EXPECT_EQ(st.st_atime, 1100000000);
-    EXPECT_EQ(st.st_mtime, 1000000000);
-    EXPECT_EQ((st.st_mode & S_IWUSR) == 0, readOnly);
+  }
+}
+
+TEST(FileProcessor, RecordTellsOfTheFileAsItWasRead) {
+  // The file changes between the directory search and its reading: size,
+  // time and CRC-32 are all of what was read.
+  struct Case {
+    const char* what;
+    std::function<void(MemoryFileSystem&)> change;
+    const char* record;  // after the name field; empty: not listed
+  };
+  const Case cases[] = {
+      {"grown", [](MemoryFileSystem& fs) { fs.SetContent("/d/a.txt", "1234567890"); },
+       " 261DAEE5          10 03/06/2008 22:30w EST \n"},
+      {"shrunk", [](MemoryFileSystem& fs) { fs.SetContent("/d/a.txt", "1"); },
+       " 83DCEFB7           1 03/06/2008 22:30w EST \n"},
+      {"rewritten",
+       [](MemoryFileSystem& fs) {
+         fs.SetContent("/d/a.txt", "abc");
+         fs.SetTimes("/d/a.txt", FileTimes{0, 0, FileTimeOf(2010, 5, 5, 12, 0, 0)});
+       },
+       " 352441C2           3 05/05/2010 07:00w EST \n"},
+      {"removed", [](MemoryFileSystem& fs) { fs.RemoveFile("/d/a.txt"); }, ""},
+      {"a directory now",
+       [](MemoryFileSystem& fs) {
+         fs.RemoveFile("/d/a.txt");
+         fs.AddDirectory("/d/a.txt");
+       },
+       ""},
+  };
+  for (const auto& lookUp : kLookUps) {
+    for (const Case& c : cases) {
+      Fixture f;
+      lookUp(f.t.run);
+      bool changed = false;
+      f.fs.beforeOpen = [&](const std::string&) {
+        if (!changed) c.change(f.fs);
+        changed = true;
+      };
+      const std::string listing = f.Process();
+      EXPECT_EQ(listing, *c.record == '\0' ? "" : Padded(f.UpperPath(), 35) + c.record) << c.what;
+      EXPECT_EQ(f.t.run.counters.listedFiles, *c.record == '\0' ? 0 : 1) << c.what;
+    }
   }
 }
 
 TEST(FileProcessor, FailedResetIsReportedOnTheMessageStreamAndInTheAccountingFile) {
   Fixture f;
-  f.entry.name = "gone.txt";
   f.t.run.settings.resetTimes = 1;
+  f.fs.failSetTimes = {"/d/a.txt"};
   f.t.run.accounting = tmpfile();  // closed with the run
   f.Process();
-  const std::string message = "\nCan't reset filetime for " + f.dir.Path() + "gone.txt\n";
+  const std::string message = "\nCan't reset filetime for /d/a.txt\n";
   EXPECT_EQ(f.t.Messages(), message);
   EXPECT_EQ(ReadAll(f.t.run.accounting), message);
+}
+
+TEST(FileProcessor, NoChangeActsThroughASymbolicLink) {
+  // A link is listed with its CRC-32 like the file it points to; -C, -E and
+  // -R leave it be, and the signatures the run could not make fail it.
+  for (auto option : {&RunSettings::createSignature, &RunSettings::eraseSignature, &RunSettings::resetTimes}) {
+    Fixture f;
+    f.entry.attributes |= kAttrReparsePoint;
+    f.content = "123456789CBF43926";
+    f.entry.size = 17;
+    f.fs.failSetTimes = {"/d/a.txt"};
+    f.t.run.settings.*option = 1;
+    EXPECT_EQ(f.Process(), Padded(f.UpperPath(), 35) + " 65CEC82D          17 03/06/2008 22:30w EST \n");
+    EXPECT_EQ(f.fs.Content("/d/a.txt"), "123456789CBF43926");
+    const bool changesFile = option != &RunSettings::resetTimes;
+    EXPECT_EQ(f.t.Messages(), changesFile ? "\n/d/a.txt is a symbolic link: left as it is\n" : "");
+    EXPECT_EQ(f.t.run.counters.failedChanges, changesFile ? 1 : 0);
+  }
 }
 
 TEST(FileProcessor, CreateThenVerifyInOneRun) {
@@ -343,8 +415,22 @@ TEST(FileProcessor, CreateThenVerifyInOneRun) {
   f.t.run.settings.createSignature = 1;
   f.t.run.settings.verifySignature = 1;
   EXPECT_EQ(f.Process(), Padded(f.UpperPath(), 35) + " CBF43926           9 03/06/2008 22:30w EST \n");
-  EXPECT_EQ(f.dir.Read("a.txt"), "123456789CBF43926");
+  EXPECT_EQ(f.fs.Content("/d/a.txt"), "123456789CBF43926");
   EXPECT_EQ(f.t.run.counters.failedChecks, 0);
+  EXPECT_EQ(f.t.run.counters.failedChanges, 0);
+}
+
+TEST(FileProcessor, FileListedTwiceIsSignedOnce) {
+  Fixture f;
+  f.t.run.settings.createSignature = 1;
+  f.Process();
+  ProcessFile(f.t.run, f.dir, "a.txt");
+  EXPECT_EQ(f.fs.Content("/d/a.txt"), "123456789CBF43926");
+  // The second record is of the file as the first left it.
+  EXPECT_EQ(f.t.Listing(), Padded(f.UpperPath(), 35) + " CBF43926           9 03/06/2008 22:30w EST \n" +
+                             Padded(f.UpperPath(), 35) + " 65CEC82D          17 03/06/2008 22:30w EST \n");
+  EXPECT_EQ(f.t.Messages(), "\n/d/a.txt already ends in its CRC-32 signature: left as it is\n");
+  EXPECT_EQ(f.t.run.counters.failedChanges, 0);
 }
 
 TEST(FileProcessor, SignatureCoversTheWholeFileWhateverTheStartOffset) {
@@ -352,7 +438,45 @@ TEST(FileProcessor, SignatureCoversTheWholeFileWhateverTheStartOffset) {
   f.t.run.settings.createSignature = 1;
   f.t.run.values.displacement = 4;
   f.Process();
-  EXPECT_EQ(f.dir.Read("a.txt"), "123456789CBF43926");
+  EXPECT_EQ(f.fs.Content("/d/a.txt"), "123456789CBF43926");
+}
+
+TEST(FileProcessor, SignatureNotMadeOrRemovedFailsTheRun) {
+  struct Case {
+    const char* what;
+    std::function<void(Fixture&)> set;
+    std::string after;
+    long failed;
+  };
+  const Case cases[] = {
+      {"-C, disk full", [](Fixture& f) { f.fs.roomLeft = 5; }, "123456789", 1},
+      {"-C, can't open", [](Fixture& f) { f.fs.failOpenForUpdate = {"/d/a.txt"}; }, "123456789", 1},
+      {"-C, signed", [](Fixture& f) { f.content = "123456789CBF43926"; }, "123456789CBF43926", 0},
+      {"-E, can't resize",
+       [](Fixture& f) {
+         f.t.run.settings.createSignature = 0;
+         f.t.run.settings.eraseSignature = 1;
+         f.content = "123456789CBF43926";
+         f.fs.failSetLength = true;
+       },
+       "123456789CBF43926", 1},
+      {"-E, not signed",
+       [](Fixture& f) {
+         f.t.run.settings.createSignature = 0;
+         f.t.run.settings.eraseSignature = 1;
+       },
+       "123456789", 0},
+  };
+  for (const Case& c : cases) {
+    Fixture f;
+    f.t.run.settings.createSignature = 1;
+    c.set(f);
+    f.entry.size = f.content.size();
+    f.Process();
+    EXPECT_EQ(f.fs.Content("/d/a.txt"), c.after) << c.what;
+    EXPECT_EQ(f.t.run.counters.failedChanges, c.failed) << c.what;
+    EXPECT_EQ(f.t.run.counters.listedFiles, 1) << c.what;
+  }
 }
 
 TEST(FileProcessor, FailedVerificationEndsTheRecordWithANewlineAndIsCounted) {
@@ -363,22 +487,22 @@ TEST(FileProcessor, FailedVerificationEndsTheRecordWithANewlineAndIsCounted) {
   EXPECT_EQ(f.t.Messages(), "Incorrect CRC\n");
   EXPECT_EQ(f.t.run.counters.failedChecks, 1);
   EXPECT_EQ(f.t.run.counters.listedFiles, 1);
-  EXPECT_EQ(f.dir.Read("a.txt"), "123456789");  // -E is not applied after a failed check
+  EXPECT_EQ(f.fs.Content("/d/a.txt"), "123456789");  // -E is not applied after a failed check
 }
 
-TEST(FileProcessor, EraseCutsTheSignatureAndKeepsTheFileReadOnly) {
+TEST(FileProcessor, EraseCutsTheSignature) {
   Fixture f;
-  const std::string path = f.dir.Write("a.txt", "123456789CBF43926");
-  ASSERT_EQ(chmod(path.c_str(), 0644), 0);
+  f.content = "123456789CBF43926";
   f.entry.size = 17;
   f.t.run.settings.eraseSignature = 1;
   f.Process();
-  EXPECT_EQ(f.dir.Read("a.txt"), "123456789");
+  EXPECT_EQ(f.fs.Content("/d/a.txt"), "123456789");
+  EXPECT_EQ(f.t.run.counters.failedChanges, 0);
 }
 
 TEST(FileProcessor, NameWithBytesAboveAsciiIsFoundThroughTheQuestionMarkPattern) {
-  // The exact name finds nothing, as on Win32 for a name whose bytes the code
-  // page can't carry.
+  // The exact name neither opens nor finds anything, as on Win32 for a name
+  // whose bytes the code page can't carry.
   MemoryFileSystem fs;
   TestRun t(fs);
   const std::string dir = "/d/";
@@ -386,11 +510,13 @@ TEST(FileProcessor, NameWithBytesAboveAsciiIsFoundThroughTheQuestionMarkPattern)
   fs.AddFile(dir + "cafe.txt", "other");  // differs in an ASCII byte: another file
   fs.AddFile(dir + name, "123456789");
   fs.failLookUp.insert(dir + name);
+  fs.failOpenForReading.insert(dir + name);
+  fs.failOpenFallback.insert(dir + name);
 
   ProcessFile(t.run, dir, name);
   EXPECT_EQ(fs.searchPatterns(), std::vector<std::string>{"caf?.txt"});
   const std::string listing = t.Listing();
-  EXPECT_EQ(listing.substr(0, 45), Padded("/D/CAF\xe9.TXT", 35) + " CBF43926 ");
+  EXPECT_EQ(listing.substr(0, 45), Padded("/D/CAF\xe9.TXT", 35) + " CRCERROR ");
 
   fs.RemoveFile(dir + name);
   ProcessFile(t.run, dir, name);

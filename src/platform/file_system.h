@@ -16,6 +16,8 @@ constexpr uint32_t kAttrHidden = 0x2;
 constexpr uint32_t kAttrSystem = 0x4;
 constexpr uint32_t kAttrDirectory = 0x10;
 constexpr uint32_t kAttrArchive = 0x20;
+// A symbolic link, listed as the file it points to.
+constexpr uint32_t kAttrReparsePoint = 0x400;
 
 // Volume types reported by ProbeVolume.
 constexpr int kVolumeOther = 1;
@@ -36,6 +38,16 @@ struct FileTimes {
   uint8_t writeSubTick = 0;
 };
 
+// Which file an entry is, whatever its name: device and inode on POSIX,
+// volume serial number and file index on Win32. Zero when not known.
+struct FileId {
+  uint64_t volume = 0;
+  uint64_t index = 0;
+
+  bool Known() const { return volume != 0 || index != 0; }
+  bool operator==(const FileId&) const = default;
+};
+
 // One entry of a directory search: what FindFirstFileA reports.
 struct FindEntry {
   std::string name;       // long name as found on disk
@@ -43,8 +55,19 @@ struct FindEntry {
   uint32_t attributes = 0;
   uint64_t size = 0;
   FileTimes times;
+  FileId id;
 
   bool IsDirectory() const { return (attributes & kAttrDirectory) != 0; }
+  bool IsLink() const { return (attributes & kAttrReparsePoint) != 0; }
+};
+
+// What a directory search reports of each entry.
+enum class FindDetail {
+  // The name, and whether it is a directory or a symbolic link: enough to
+  // walk, since every file is looked up again when it is processed.
+  kTypes,
+  // Everything a find record holds, as of the search.
+  kFull,
 };
 
 // What a path names, links followed.
@@ -65,15 +88,16 @@ class FileSystem {
   // Entries of directory `dir` (ending in the separator) whose names match the
   // wildcard `pattern` under the Win32 rules, "." and ".." first, then by
   // upper-cased name. False when the directory cannot be searched or nothing
-  // matches.
-  virtual bool FindFiles(const std::string& dir, const std::string& pattern,
+  // matches. A platform may report more than `detail` asks for.
+  virtual bool FindFiles(const std::string& dir, const std::string& pattern, FindDetail detail,
                          std::vector<FindEntry>* found) = 0;
 
   // Drops directory listings kept from earlier searches, so that a new pass
   // sees the disk as it is now.
   virtual void ForgetDirectories() {}
 
-  // The find record of one object named by its full path.
+  // The find record of one object named by its full path, as it is now. A
+  // symbolic link is followed, and marked kAttrReparsePoint.
   virtual bool LookUp(const std::string& path, FindEntry* entry) = 0;
 
   // What `path` names. The program's own files (output, accounting) are
@@ -98,27 +122,48 @@ class FileSystem {
   virtual int64_t Read(FileHandle handle, void* buffer, size_t count) = 0;
   virtual bool Seek(FileHandle handle, uint64_t offset) = 0;
   virtual void Close(FileHandle handle) = 0;
+  // The find record of the open file itself: attributes, size, times and id
+  // (the name and kAttrReparsePoint, which a handle can't tell, are kept as
+  // they are in `entry`). False when it is not a file or directory.
+  virtual bool Describe(FileHandle handle, FindEntry* entry) = 0;
 
   // Changing a file in place (the CRC-32 signature): a read-write open whose
-  // handle Read, Seek and Close also take. Both platforms provide them; a
-  // test double that never changes files may leave them as these refusals.
+  // handle Read, Seek, Describe and Close also take, and which never opens a
+  // symbolic link. Both platforms provide them; a test double that never
+  // changes files may leave them as these refusals.
   virtual FileHandle OpenForUpdate(const std::string& /*path*/) { return kInvalidHandle; }
   // Bytes written, -1 on a write error.
   virtual int64_t Write(FileHandle /*handle*/, const void* /*data*/, size_t /*count*/) { return -1; }
-  virtual bool SeekToEnd(FileHandle /*handle*/) { return false; }
+  // The new position, the file's length; -1 when it can't be moved.
+  virtual int64_t SeekToEnd(FileHandle /*handle*/) { return -1; }
   virtual bool SetLength(FileHandle /*handle*/, uint64_t /*length*/) { return false; }
 
   virtual bool GetAttributes(const std::string& path, uint32_t* attributes) = 0;
   virtual bool SetAttributes(const std::string& path, uint32_t attributes) = 0;
   // The times of a file, directory or stream through an open handle.
   virtual bool TimesByHandle(const std::string& path, FileTimes* times) = 0;
-  // Sets the creation (where the platform can), access and write times.
+  // Sets the creation (where the platform can), access and write times; of a
+  // symbolic link itself, never of the file it points to.
   virtual bool SetTimes(const std::string& path, const FileTimes& times) = 0;
 
   // kVolumeNamedStreams, kVolumeFat or kVolumeOther for the volume holding `path`.
   virtual int VolumeType(const std::string& path) = 0;
   // Free bytes available to the user on the volume holding `path`.
   virtual bool DiskFree(const std::string& path, uint64_t* freeBytes) = 0;
+};
+
+// Closes a handle when it goes out of scope, on every way out, an interrupt
+// ending the run included.
+class HandleCloser {
+ public:
+  HandleCloser(FileSystem& fs, FileHandle handle) : fs_(fs), handle_(handle) {}
+  ~HandleCloser() { fs_.Close(handle_); }
+  HandleCloser(const HandleCloser&) = delete;
+  HandleCloser& operator=(const HandleCloser&) = delete;
+
+ private:
+  FileSystem& fs_;
+  FileHandle handle_;
 };
 
 // The file system of the machine the program runs on.

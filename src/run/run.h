@@ -31,6 +31,7 @@ struct RunCounters {
   long recordsPerDisk = 0;       // floppy estimate; 0 when the output is not on A: or B:
   long accumulatedRecordLength = 0;  // reported in the accounting file
   long failedChecks = 0;         // files whose signature check failed
+  long failedChanges = 0;        // files -C or -E should have changed and did not
 };
 
 // Text buffers reused for every file, so that no file allocates them anew.

@@ -157,8 +157,9 @@ void Terminate(Run& run, int reason) {
 
   if (run.accounting != nullptr) WriteAccountingSummary(run, endTime, elapsed);
 
-  // A run whose signature checks failed ends normally but reports it.
-  int status = reason == 0 && run.counters.failedChecks > 0 ? 1 : reason;
+  // A run whose signature checks or changes failed ends normally but reports it.
+  const bool signaturesFailed = run.counters.failedChecks > 0 || run.counters.failedChanges > 0;
+  int status = reason == 0 && signaturesFailed ? 1 : reason;
   EndProcess(run, readerGone ? kPipeReaderGoneStatus : status);
 }
 

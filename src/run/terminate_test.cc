@@ -91,6 +91,12 @@ TEST_F(TerminateFixture, FailedSignatureCheckEndsWithStatusOneWithoutAbnormalLin
   EXPECT_EQ(ReadAll(message).find("Abnormal"), std::string::npos);
 }
 
+TEST_F(TerminateFixture, SignatureNotMadeOrRemovedEndsWithStatusOne) {
+  run.counters.failedChanges = 1;
+  EXPECT_EQ(End(kNormalExit), 1);
+  EXPECT_NE(ReadAll(message).find("0 directories, 0 files, 0 bytes"), std::string::npos);
+}
+
 TEST_F(TerminateFixture, QuietRunStillWritesAccountingSummary) {
   FILE* log = tmpfile();
   FILE* keep = fdopen(dup(fileno(log)), "r");

@@ -68,9 +68,12 @@ const char kUsage[] =
     "  -@              notice on the CRC-32 code                  --notice\n"
     "\n"
     "Local file changes\n"
-    "  -C              append the CRC-32 to each file as a signature  --create-signature\n"
+    "  -C              append each file's CRC-32 as an 8-byte signature, unless it\n"
+    "                  already ends in its signature (sets -R)    --create-signature\n"
     "  -V              check the signature of each file           --verify-signature\n"
-    "  -E              remove the signature                       --erase-signature\n"
+    "  -E              remove a signature that verifies; any other file is left as\n"
+    "                  it is (sets -R; not with -C)               --erase-signature\n"
+    "                  -C and -E never change a symbolic link or the file behind it\n"
     "  -R              give each file back its times after reading --reset-times\n"
     "\n"
     "Long options only: --alt-hash, --hash3, --no-progress, --log-beside-output,\n"
@@ -97,7 +100,9 @@ void PrintHelp(FILE* to) {
     if (reason == kUnusedExitReason) continue;
     fprintf(to, "  %2d  %s\n", reason, ExitReasonText(reason));
   }
-  fputs("  Status 1 also ends a run in which a -V check failed.\n", to);
+  fputs("  Status 1 also ends a run in which a -V check failed, or in which -C or -E\n"
+        "  left a file unchanged that it should have changed.\n",
+        to);
 }
 
 void PrintNotice(FILE* to) { fputs(kNotice, to); }

@@ -30,7 +30,10 @@ MemoryFileSystem::Node& MemoryFileSystem::Add(const std::string& path, uint32_t 
     Add(path.substr(0, separator), kAttrDirectory);
   }
   std::shared_ptr<Node>& node = nodes_[path];
-  if (!node) node = std::make_shared<Node>();
+  if (!node) {
+    node = std::make_shared<Node>();
+    node->entry.id = FileId{1, ++nodesMade_};
+  }
   node->entry.name = BaseName(path);
   node->entry.attributes = attributes;
   return *node;
@@ -74,13 +77,19 @@ std::string MemoryFileSystem::Content(const std::string& path) {
   return node == nullptr ? "" : node->content;
 }
 
+void MemoryFileSystem::SetReportedSize(const std::string& path, uint64_t size) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::shared_ptr<Node> node = Find(path);
+  if (node != nullptr) node->entry.size = size;
+}
+
 int MemoryFileSystem::openFiles() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return static_cast<int>(std::count_if(openFiles_.begin(), openFiles_.end(),
                                         [](const OpenFile& file) { return file.node != nullptr; }));
 }
 
-bool MemoryFileSystem::FindFiles(const std::string& dir, const std::string& pattern,
+bool MemoryFileSystem::FindFiles(const std::string& dir, const std::string& pattern, FindDetail detail,
                                  std::vector<FindEntry>* found) {
   std::lock_guard<std::mutex> lock(mutex_);
   found->clear();
@@ -104,7 +113,15 @@ bool MemoryFileSystem::FindFiles(const std::string& dir, const std::string& patt
   std::sort(all.begin(), all.end(),
             [](const FindEntry& a, const FindEntry& b) { return FindOrderLess(a.name, b.name); });
   for (const FindEntry& entry : all) {
-    if (WildcardMatch(pattern, entry.name)) found->push_back(entry);
+    if (!WildcardMatch(pattern, entry.name)) continue;
+    if (detail == FindDetail::kFull) {
+      found->push_back(entry);
+    } else {
+      FindEntry types;
+      types.name = entry.name;
+      types.attributes = entry.attributes & (kAttrDirectory | kAttrReparsePoint);
+      found->push_back(types);
+    }
   }
   return !found->empty();
 }
@@ -178,6 +195,16 @@ void MemoryFileSystem::Close(FileHandle handle) {
   Opened(handle).node = nullptr;
 }
 
+bool MemoryFileSystem::Describe(FileHandle handle, FindEntry* entry) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const FindEntry& now = Opened(handle).node->entry;
+  entry->attributes = now.attributes | (entry->attributes & kAttrReparsePoint);
+  entry->size = now.size;
+  entry->times = now.times;
+  entry->id = now.id;
+  return true;
+}
+
 int64_t MemoryFileSystem::Write(FileHandle handle, const void* data, size_t count) {
   std::lock_guard<std::mutex> lock(mutex_);
   OpenFile& file = Opened(handle);
@@ -193,11 +220,11 @@ int64_t MemoryFileSystem::Write(FileHandle handle, const void* data, size_t coun
   return fits < count ? -1 : static_cast<int64_t>(count);
 }
 
-bool MemoryFileSystem::SeekToEnd(FileHandle handle) {
+int64_t MemoryFileSystem::SeekToEnd(FileHandle handle) {
   std::lock_guard<std::mutex> lock(mutex_);
   OpenFile& file = Opened(handle);
   file.position = file.node->content.size();
-  return true;
+  return static_cast<int64_t>(file.position);
 }
 
 bool MemoryFileSystem::SetLength(FileHandle handle, uint64_t length) {
@@ -236,7 +263,7 @@ bool MemoryFileSystem::TimesByHandle(const std::string& path, FileTimes* times) 
 bool MemoryFileSystem::SetTimes(const std::string& path, const FileTimes& times) {
   std::lock_guard<std::mutex> lock(mutex_);
   std::shared_ptr<Node> node = Find(path);
-  if (node == nullptr) return false;
+  if (node == nullptr || failSetTimes.count(path) != 0) return false;
   node->entry.times = times;
   return true;
 }

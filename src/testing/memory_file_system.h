@@ -31,6 +31,9 @@ class MemoryFileSystem : public FileSystem {
   void RemoveFile(const std::string& path);
   // The contents of a file, empty when there is none.
   std::string Content(const std::string& path);
+  // Makes the file's find record report `size` whatever its contents hold,
+  // for files too large to make in a test.
+  void SetReportedSize(const std::string& path, uint64_t size);
 
   // The directories searched, in order, one per FindFiles call, and the
   // pattern of each.
@@ -45,6 +48,7 @@ class MemoryFileSystem : public FileSystem {
   std::set<std::string> failOpenForReading;  // paths whose OpenForReading fails
   std::set<std::string> failOpenFallback;    // paths whose OpenFallback fails
   std::set<std::string> failOpenForUpdate;   // paths whose OpenForUpdate fails
+  std::set<std::string> failSetTimes;        // paths whose SetTimes fails
   // Paths LookUp does not find, as Win32 finds no name whose bytes its code
   // page cannot carry; a directory search still finds them.
   std::set<std::string> failLookUp;
@@ -61,7 +65,9 @@ class MemoryFileSystem : public FileSystem {
   int closes = 0;
   int openFiles() const;  // files opened and not closed
 
-  bool FindFiles(const std::string& dir, const std::string& pattern,
+  // With FindDetail::kTypes an entry holds its name and its directory and
+  // link attributes only, as the POSIX search gives it.
+  bool FindFiles(const std::string& dir, const std::string& pattern, FindDetail detail,
                  std::vector<FindEntry>* found) override;
   bool LookUp(const std::string& path, FindEntry* entry) override;
   bool ReadsInParallel() const override { return readsInParallel; }
@@ -70,9 +76,10 @@ class MemoryFileSystem : public FileSystem {
   int64_t Read(FileHandle handle, void* buffer, size_t count) override;
   bool Seek(FileHandle handle, uint64_t offset) override;
   void Close(FileHandle handle) override;
+  bool Describe(FileHandle handle, FindEntry* entry) override;
   FileHandle OpenForUpdate(const std::string& path) override;
   int64_t Write(FileHandle handle, const void* data, size_t count) override;
-  bool SeekToEnd(FileHandle handle) override;
+  int64_t SeekToEnd(FileHandle handle) override;
   bool SetLength(FileHandle handle, uint64_t length) override;
   bool GetAttributes(const std::string& path, uint32_t* attributes) override;
   bool SetAttributes(const std::string& path, uint32_t attributes) override;
@@ -105,6 +112,7 @@ class MemoryFileSystem : public FileSystem {
 
   mutable std::mutex mutex_;
   std::map<std::string, std::shared_ptr<Node>> nodes_;
+  uint64_t nodesMade_ = 0;  // numbers the nodes' file ids
   std::vector<OpenFile> openFiles_;
   std::vector<std::string> searches_;
   std::vector<std::string> searchPatterns_;

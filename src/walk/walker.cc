@@ -65,6 +65,11 @@ void CountFile(Run& run, const std::string& path, const FindEntry& entry) {
 
 bool CountsFiles(const Run& run) { return run.countingPass == 1 && run.settings.outputMode != OutputMode::kStandardOutput; }
 
+// The counting pass counts sizes as the directory search gives them; the
+// main pass needs only names and types, since each file is looked up again
+// when it is processed.
+FindDetail DetailNeeded(const Run& run) { return CountsFiles(run) ? FindDetail::kFull : FindDetail::kTypes; }
+
 // A file entry the main pass hands to the file processor.
 bool IsProcessed(Run& run, const std::string& path, const FindEntry& entry) {
   return !entry.IsDirectory() && path.size() + entry.name.size() < kPathBufferSize && !CountsFiles(run) &&
@@ -87,7 +92,7 @@ void HandleEntry(Run& run, const std::string& path, const FindEntry& entry, bool
     CountFile(run, path, entry);
     return;
   }
-  if (processed) ProcessFile(run, path, entry);
+  if (processed) ProcessFile(run, path, entry.name);
 }
 
 // The entries of `found` the file processor will read, in order, for the
@@ -107,7 +112,7 @@ std::vector<const FindEntry*> FilesToRead(const Run& run, const std::vector<Find
 void WalkPath(Run& run, const std::string& path) {
   if (!FitsPathBuffer(run, path, "*.*")) return;
   std::vector<FindEntry> entries;
-  if (!run.fs.FindFiles(path, "*.*", &entries) || entries.empty()) return;
+  if (!run.fs.FindFiles(path, "*.*", DetailNeeded(run), &entries) || entries.empty()) return;
 
   // The first entry is "." everywhere but at the root of a drive.
   if (DirectoryStreamsShown(run) && entries.front().name == ".") {
@@ -143,7 +148,7 @@ void ListDirectory(Run& run, const std::string& path) {
     if (!type.empty() && type.front() == '-') break;
     if (!FitsPathBuffer(run, path, type)) continue;
     std::vector<FindEntry> found;
-    if (!run.fs.FindFiles(path, type, &found)) continue;
+    if (!run.fs.FindFiles(path, type, DetailNeeded(run), &found)) continue;
     std::vector<bool> processed(found.size());
     for (size_t i = 0; i < found.size(); ++i) processed[i] = IsProcessed(run, path, found[i]);
     CrcReadAheadBatch readAhead(run, path, FilesToRead(run, found, processed));

@@ -44,6 +44,10 @@ class TempTree {
   // Creates a file of `size` bytes of a fixed non-constant pattern.
   void AddFileOfSize(const std::string& relative, uint64_t size);
   void AddDirectory(const std::string& relative);
+  // Creates `name` with `contents` below the directories `dirs` (made where
+  // missing), one level at a time, so that its path may be longer than the
+  // kernel takes in one call.
+  void AddDeepFile(const std::vector<std::string>& dirs, const std::string& name, const std::string& contents);
   // Sets the last-write and access times (seconds since 1970, UTC).
   void SetTimes(const std::string& relative, time_t write, time_t access);
 
@@ -58,6 +62,9 @@ class TempTree {
 RunResult RunKorven(const std::vector<std::string>& args, const std::string& cwd,
                     const std::vector<std::pair<std::string, std::string>>& env = {},
                     const std::string& stdinText = "");
+
+// As RunKorven, with a copy of the native program made at `copy` first.
+RunResult RunKorvenCopiedTo(const std::string& copy, const std::vector<std::string>& args, const std::string& cwd);
 
 // As RunKorven, and sends `signalNumber` to the program `after` its start.
 RunResult RunKorvenInterrupted(const std::vector<std::string>& args, const std::string& cwd,

@@ -11,6 +11,7 @@
 #include <array>
 #include <mutex>
 
+#include "platform/posix/find_record.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_time.h"
 #include "platform/system.h"
@@ -76,19 +77,19 @@ FileHandle PosixFileSystem::OpenForReading(const std::string& path) {
   // O_NOATIME keeps the access time as it was where the owner allows it;
   // once refused (files of another user), it is not asked for again, which
   // would cost a second open per file.
-  const char* name;
-  int dirFd = DirectoryOf(path, &name);
+  AtPath at = directories_.Resolve(path);
   bool noAtime = !noAtimeRefused_.load(std::memory_order_relaxed);
-  int fd = OpenReadOnly(dirFd, name, noAtime ? O_NOATIME : 0);
+  int fd = OpenReadOnly(at.dir(), at.name(), noAtime ? O_NOATIME : 0);
   if (fd < 0 && errno == EPERM && noAtime) {
     noAtimeRefused_.store(true, std::memory_order_relaxed);
-    fd = OpenReadOnly(dirFd, name, 0);
+    fd = OpenReadOnly(at.dir(), at.name(), 0);
   }
   return fd < 0 ? kInvalidHandle : static_cast<FileHandle>(fd);
 }
 
 FileHandle PosixFileSystem::OpenFallback(const std::string& path) {
-  int fd = OpenReadOnly(AT_FDCWD, path.c_str(), 0);
+  AtPath at = directories_.Resolve(path);
+  int fd = OpenReadOnly(at.dir(), at.name(), 0);
   return fd < 0 ? kInvalidHandle : static_cast<FileHandle>(fd);
 }
 
@@ -114,6 +115,15 @@ void PosixFileSystem::Close(FileHandle handle) {
   }
 }
 
+bool PosixFileSystem::Describe(FileHandle handle, FindEntry* entry) {
+  struct statx st;
+  if (statx(DescriptorOf(handle), "", AT_EMPTY_PATH, kStatxWanted, &st) != 0) return false;
+  const uint32_t link = entry->attributes & kAttrReparsePoint;
+  if (!FillEntry(st, entry)) return false;
+  entry->attributes |= link;
+  return true;
+}
+
 bool PosixFileSystem::GetAttributes(const std::string& path, uint32_t* attributes) {
   FindEntry entry;
   if (!LookUp(path, &entry)) return false;
@@ -122,12 +132,15 @@ bool PosixFileSystem::GetAttributes(const std::string& path, uint32_t* attribute
 }
 
 bool PosixFileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
-  // Only read-only maps onto POSIX: it is the owner's write permission.
+  // Only read-only maps onto POSIX: it is the owner's write permission. A
+  // symbolic link has none of its own, and the file it points to is not
+  // changed through it.
+  AtPath at = directories_.Resolve(path);
   struct stat st;
-  if (stat(path.c_str(), &st) != 0) return false;
+  if (fstatat(at.dir(), at.name(), &st, AT_SYMLINK_NOFOLLOW) != 0 || S_ISLNK(st.st_mode)) return false;
   mode_t mode = st.st_mode & 07777;
   mode_t wanted = (attributes & kAttrReadOnly) ? (mode & ~S_IWUSR) : (mode | S_IWUSR);
-  return wanted == mode || chmod(path.c_str(), wanted) == 0;
+  return wanted == mode || fchmodat(at.dir(), at.name(), wanted, 0) == 0;
 }
 
 bool PosixFileSystem::TimesByHandle(const std::string& path, FileTimes* times) {
@@ -141,12 +154,13 @@ bool PosixFileSystem::SetTimes(const std::string& path, const FileTimes& times) 
   // The birth time can't be set on Linux; access and write times can.
   struct timespec both[2] = {ToTimespec(times.access, times.accessSubTick),
                              ToTimespec(times.write, times.writeSubTick)};
+  AtPath at = directories_.Resolve(path);
   if (both[0].tv_nsec == UTIME_OMIT && both[1].tv_nsec == UTIME_OMIT) {
     // Nothing to set; the file must still be there, as for any other reset.
     struct stat st;
-    return stat(path.c_str(), &st) == 0;
+    return fstatat(at.dir(), at.name(), &st, AT_SYMLINK_NOFOLLOW) == 0;
   }
-  return utimensat(AT_FDCWD, path.c_str(), both, 0) == 0;
+  return utimensat(at.dir(), at.name(), both, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 int PosixFileSystem::VolumeType(const std::string& path) {

@@ -1,10 +1,13 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
 
 #include "platform/posix/posix_file_system.h"
+#include "platform/system.h"
 #include "testing/temp_dir.h"
 
 namespace korven {
@@ -43,13 +46,48 @@ TEST_F(PosixFileIoTest, FilesReadAreClosedWithoutPilingUp) {
 TEST_F(PosixFileIoTest, FileOpenedForUpdateIsClosedAtOnce) {
   FileHandle handle = fs_.OpenForUpdate(path_);
   ASSERT_NE(handle, kInvalidHandle);
-  ASSERT_TRUE(fs_.SeekToEnd(handle));
+  ASSERT_GE(fs_.SeekToEnd(handle), 0);
   ASSERT_EQ(fs_.Write(handle, "!", 1), 1);
   const int fd = DescriptorOf(handle);
   ASSERT_NE(fcntl(fd, F_GETFD), -1);
   fs_.Close(handle);
   EXPECT_EQ(fcntl(fd, F_GETFD), -1);
   EXPECT_EQ(ReadFileText(path_), "contents!");
+}
+
+TEST_F(PosixFileIoTest, OpenFileDescribesItself) {
+  FindEntry looked;
+  ASSERT_TRUE(fs_.LookUp(path_, &looked));
+  FileHandle handle = fs_.OpenForReading(path_);
+  ASSERT_NE(handle, kInvalidHandle);
+  FindEntry described;
+  described.name = ".name";  // the hidden attribute comes from the name
+  described.attributes = kAttrReparsePoint;  // a handle can't tell a link: kept
+  ASSERT_TRUE(fs_.Describe(handle, &described));
+  fs_.Close(handle);
+  EXPECT_EQ(described.size, 8u);
+  EXPECT_EQ(described.times.write, looked.times.write);
+  EXPECT_EQ(described.attributes, kAttrArchive | kAttrHidden | kAttrReparsePoint);
+  EXPECT_TRUE(described.id.Known());
+  EXPECT_EQ(described.id, looked.id);
+}
+
+TEST_F(PosixFileIoTest, NothingIsChangedThroughASymbolicLink) {
+  const std::string link = path_ + ".link";
+  ASSERT_EQ(symlink(path_.c_str(), link.c_str()), 0);
+  struct timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, path_.c_str(), old, 0), 0);
+  ASSERT_EQ(chmod(path_.c_str(), 0644), 0);
+
+  EXPECT_EQ(fs_.OpenForUpdate(link), kInvalidHandle);
+  EXPECT_FALSE(fs_.SetAttributes(link, kAttrReadOnly));
+  FileTimes times;
+  times.write = times.access = EpochToFileTime(1500000000);
+  fs_.SetTimes(link, times);
+  struct stat st;
+  ASSERT_EQ(stat(path_.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mtime, 1000000000);
+  EXPECT_EQ(st.st_mode & 0777, 0644u);
 }
 
 }  // namespace

@@ -57,7 +57,7 @@ class FindFilesTest : public ::testing::Test {
 
 TEST_F(FindFilesTest, ListsDotsFirstThenByUpperCasedNameSkippingSpecialObjects) {
   std::vector<FindEntry> found;
-  ASSERT_TRUE(fs_.FindFiles(root_, "*.*", &found));
+  ASSERT_TRUE(fs_.FindFiles(root_, "*.*", FindDetail::kFull, &found));
   // No pipe, no dangling link, no link to a directory.
   std::vector<std::string> expected = {".",        "..",     ".hidden", "A.TXT", "b.txt",
                                        "link.txt", "locked", "Makefile", "sub"};
@@ -66,20 +66,20 @@ TEST_F(FindFilesTest, ListsDotsFirstThenByUpperCasedNameSkippingSpecialObjects) 
 
 TEST_F(FindFilesTest, SelectsWithTheWin32WildcardRules) {
   std::vector<FindEntry> found;
-  ASSERT_TRUE(fs_.FindFiles(root_, "*.TXT", &found));
+  ASSERT_TRUE(fs_.FindFiles(root_, "*.TXT", FindDetail::kFull, &found));
   EXPECT_EQ(Names(found), (std::vector<std::string>{"A.TXT", "b.txt", "link.txt"}));
-  ASSERT_TRUE(fs_.FindFiles(root_, "*.", &found));
+  ASSERT_TRUE(fs_.FindFiles(root_, "*.", FindDetail::kFull, &found));
   EXPECT_EQ(Names(found), (std::vector<std::string>{"locked", "Makefile", "sub"}));
-  EXPECT_FALSE(fs_.FindFiles(root_, "*.none", &found));
+  EXPECT_FALSE(fs_.FindFiles(root_, "*.none", FindDetail::kFull, &found));
   EXPECT_TRUE(found.empty());
 }
 
 TEST_F(FindFilesTest, StarAndStarDotStarTakeEveryEntryAndReplaceWhatWasFound) {
   std::vector<FindEntry> all;
-  ASSERT_TRUE(fs_.FindFiles(root_, "*.*", &all));
+  ASSERT_TRUE(fs_.FindFiles(root_, "*.*", FindDetail::kFull, &all));
   for (const char* pattern : {"*", "*.*"}) {
     std::vector<FindEntry> found(3);  // what a search found before is dropped
-    ASSERT_TRUE(fs_.FindFiles(root_, pattern, &found)) << pattern;
+    ASSERT_TRUE(fs_.FindFiles(root_, pattern, FindDetail::kFull, &found)) << pattern;
     EXPECT_EQ(Names(found), Names(all)) << pattern;
     ASSERT_EQ(found.size(), all.size());
     for (size_t i = 0; i < found.size(); ++i) {
@@ -92,7 +92,7 @@ TEST_F(FindFilesTest, StarAndStarDotStarTakeEveryEntryAndReplaceWhatWasFound) {
 
 TEST_F(FindFilesTest, EntriesCarryAttributesSizeAndTimes) {
   std::vector<FindEntry> found;
-  ASSERT_TRUE(fs_.FindFiles(root_, "*.*", &found));
+  ASSERT_TRUE(fs_.FindFiles(root_, "*.*", FindDetail::kFull, &found));
   auto entry = [&found](const std::string& name) {
     for (const FindEntry& e : found) {
       if (e.name == name) return e;
@@ -114,24 +114,41 @@ TEST_F(FindFilesTest, EntriesCarryAttributesSizeAndTimes) {
 
 TEST_F(FindFilesTest, DirectoryThatCannotBeReadIsNotFound) {
   std::vector<FindEntry> found;
-  EXPECT_FALSE(fs_.FindFiles(root_ + "missing/", "*.*", &found));
-  EXPECT_FALSE(fs_.FindFiles(root_ + "b.txt/", "*.*", &found));
+  EXPECT_FALSE(fs_.FindFiles(root_ + "missing/", "*.*", FindDetail::kFull, &found));
+  EXPECT_FALSE(fs_.FindFiles(root_ + "b.txt/", "*.*", FindDetail::kFull, &found));
   // Root reads any directory; anyone else can't read this one.
-  EXPECT_EQ(fs_.FindFiles(root_ + "locked/", "*.*", &found), geteuid() == 0);
+  EXPECT_EQ(fs_.FindFiles(root_ + "locked/", "*.*", FindDetail::kFull, &found), geteuid() == 0);
 }
 
 TEST_F(FindFilesTest, OneReadServesADirectoryWhileItIsOnTheWalkPath) {
   std::vector<FindEntry> found;
-  ASSERT_TRUE(fs_.FindFiles(root_, "*.*", &found));
-  ASSERT_TRUE(fs_.FindFiles(root_ + "sub/", "*.*", &found));
+  ASSERT_TRUE(fs_.FindFiles(root_, "*.*", FindDetail::kFull, &found));
+  ASSERT_TRUE(fs_.FindFiles(root_ + "sub/", "*.*", FindDetail::kFull, &found));
   Write("new.txt", "");
   Write("sub/new.txt", "");
   // Back in the parent after walking its subdirectory: still the first read.
-  ASSERT_TRUE(fs_.FindFiles(root_, "*.TXT", &found));
+  ASSERT_TRUE(fs_.FindFiles(root_, "*.TXT", FindDetail::kFull, &found));
   EXPECT_EQ(Names(found), (std::vector<std::string>{"A.TXT", "b.txt", "link.txt"}));
   // The subdirectory left the walk path, so it is read afresh.
-  ASSERT_TRUE(fs_.FindFiles(root_ + "sub/", "*.TXT", &found));
+  ASSERT_TRUE(fs_.FindFiles(root_ + "sub/", "*.TXT", FindDetail::kFull, &found));
   EXPECT_EQ(Names(found), (std::vector<std::string>{"inner.txt", "new.txt"}));
+}
+
+TEST_F(FindFilesTest, TypesOnlyTellFilesFromDirectoriesAndMarkLinks) {
+  std::vector<FindEntry> full;
+  std::vector<FindEntry> types;
+  ASSERT_TRUE(fs_.FindFiles(root_, "*.*", FindDetail::kFull, &full));
+  fs_.ForgetDirectories();
+  ASSERT_TRUE(fs_.FindFiles(root_, "*.*", FindDetail::kTypes, &types));
+  EXPECT_EQ(Names(types), Names(full));
+  for (const FindEntry& entry : types) {
+    const bool directory = entry.name == "." || entry.name == ".." || entry.name == "locked" || entry.name == "sub";
+    EXPECT_EQ(entry.IsDirectory(), directory) << entry.name;
+    EXPECT_EQ(entry.IsLink(), entry.name == "link.txt") << entry.name;
+  }
+  // Asked for more than was read, the directory is read again.
+  ASSERT_TRUE(fs_.FindFiles(root_, "b.txt", FindDetail::kFull, &full));
+  EXPECT_EQ(full[0].size, 5u);
 }
 
 TEST_F(FindFilesTest, LookUpFollowsLinksToFilesOnly) {
@@ -139,10 +156,48 @@ TEST_F(FindFilesTest, LookUpFollowsLinksToFilesOnly) {
   ASSERT_TRUE(fs_.LookUp(root_ + "link.txt", &entry));
   EXPECT_EQ(entry.name, "link.txt");
   EXPECT_EQ(entry.size, 5u);
+  EXPECT_TRUE(entry.IsLink());
+  FindEntry target;
+  ASSERT_TRUE(fs_.LookUp(root_ + "b.txt", &target));
+  EXPECT_FALSE(target.IsLink());
+  EXPECT_EQ(entry.id, target.id);
   ASSERT_TRUE(fs_.LookUp(root_ + "sub", &entry));
   EXPECT_TRUE(entry.IsDirectory());
   EXPECT_FALSE(fs_.LookUp(root_ + "pipe", &entry));
   EXPECT_FALSE(fs_.LookUp(root_ + "dangling.txt", &entry));
+}
+
+TEST_F(FindFilesTest, PathsLongerThanTheKernelTakesAreFoundAndOpened) {
+  // 50 directories of 100 characters: a path of over 5,000, looked up and
+  // read with no directory of it searched before.
+  const std::string component(99, 'c');
+  std::string dir = root_;
+  int fd = open(root_.c_str(), O_RDONLY | O_DIRECTORY);
+  for (int i = 0; i < 50; ++i) {
+    ASSERT_EQ(mkdirat(fd, component.c_str(), 0755), 0);
+    int next = openat(fd, component.c_str(), O_RDONLY | O_DIRECTORY);
+    close(fd);
+    fd = next;
+    dir += component + "/";
+  }
+  int file = openat(fd, "deep.txt", O_WRONLY | O_CREAT, 0644);
+  ASSERT_EQ(write(file, "12345", 5), 5);
+  close(file);
+  close(fd);
+  ASSERT_GT(dir.size(), 5000u);
+
+  FindEntry entry;
+  ASSERT_TRUE(fs_.LookUp(dir + "deep.txt", &entry));
+  EXPECT_EQ(entry.size, 5u);
+  EXPECT_FALSE(fs_.LookUp(dir + "missing/deep.txt", &entry));
+  FileHandle handle = fs_.OpenForReading(dir + "deep.txt");
+  ASSERT_NE(handle, kInvalidHandle);
+  char bytes[8];
+  EXPECT_EQ(fs_.Read(handle, bytes, sizeof bytes), 5);
+  fs_.Close(handle);
+  std::vector<FindEntry> found;
+  ASSERT_TRUE(fs_.FindFiles(dir, "*.TXT", FindDetail::kTypes, &found));
+  EXPECT_EQ(Names(found), (std::vector<std::string>{"deep.txt"}));
 }
 
 TEST_F(FindFilesTest, RecursiveWalkEndsDespiteALinkLoop) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/posix/directory_cache.h"
 
 namespace korven {
 
@@ -18,11 +19,10 @@ inline int DescriptorOf(FileHandle handle) { return static_cast<int>(handle & ~k
 class PosixFileSystem : public FileSystem {
  public:
   // Directory search: find_files.cc.
-  bool FindFiles(const std::string& dir, const std::string& pattern,
+  bool FindFiles(const std::string& dir, const std::string& pattern, FindDetail detail,
                  std::vector<FindEntry>* found) override;
   bool LookUp(const std::string& path, FindEntry* entry) override;
   void ForgetDirectories() override;
-  ~PosixFileSystem() override { ForgetDirectories(); }
 
   // Reading, attributes, times and volumes: file_io.cc.
   bool ReadsInParallel() const override { return true; }
@@ -31,6 +31,7 @@ class PosixFileSystem : public FileSystem {
   int64_t Read(FileHandle handle, void* buffer, size_t count) override;
   bool Seek(FileHandle handle, uint64_t offset) override;
   void Close(FileHandle handle) override;
+  bool Describe(FileHandle handle, FindEntry* entry) override;
   bool GetAttributes(const std::string& path, uint32_t* attributes) override;
   bool SetAttributes(const std::string& path, uint32_t attributes) override;
   bool TimesByHandle(const std::string& path, FileTimes* times) override;
@@ -42,25 +43,16 @@ class PosixFileSystem : public FileSystem {
   // Changing files in place for the signature: signature_io.cc.
   FileHandle OpenForUpdate(const std::string& path) override;
   int64_t Write(FileHandle handle, const void* data, size_t count) override;
-  bool SeekToEnd(FileHandle handle) override;
+  int64_t SeekToEnd(FileHandle handle) override;
   bool SetLength(FileHandle handle, uint64_t length) override;
 
  private:
-  struct CachedDirectory {
-    std::string path;  // ends in '/'
-    std::vector<FindEntry> entries;
-    int fd = -1;  // kept open so that its files open by name, without a path walk
-  };
-
-  // The directory descriptor under which `path` names a file, with the name
-  // inside it; AT_FDCWD and the whole path when its directory isn't cached.
-  int DirectoryOf(const std::string& path, const char** name) const;
-
   std::atomic<bool> noAtimeRefused_{false};
 
   // Directories read lately, kept while they lie on the path being walked so
-  // that one read serves the walk's "*.*" search and every file type.
-  std::vector<CachedDirectory> directoryCache_;
+  // that one read serves the walk's "*.*" search and every file type, and
+  // every path is handed to the kernel under a directory descriptor.
+  DirectoryCache directories_;
 };
 
 }  // namespace korven

@@ -7,10 +7,13 @@
 
 namespace korven {
 
+// Never through a symbolic link; non-blocking so that a name swapped for a
+// FIFO can't hang the run.
 FileHandle PosixFileSystem::OpenForUpdate(const std::string& path) {
+  AtPath at = directories_.Resolve(path);
   int fd;
   do {
-    fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
+    fd = openat(at.dir(), at.name(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
   } while (fd < 0 && errno == EINTR);
   return fd < 0 ? kInvalidHandle : (static_cast<FileHandle>(fd) | kUpdateHandleBit);
 }
@@ -27,8 +30,8 @@ int64_t PosixFileSystem::Write(FileHandle handle, const void* data, size_t count
   return static_cast<int64_t>(done);
 }
 
-bool PosixFileSystem::SeekToEnd(FileHandle handle) {
-  return lseek(DescriptorOf(handle), 0, SEEK_END) >= 0;
+int64_t PosixFileSystem::SeekToEnd(FileHandle handle) {
+  return lseek(DescriptorOf(handle), 0, SEEK_END);
 }
 
 bool PosixFileSystem::SetLength(FileHandle handle, uint64_t length) {

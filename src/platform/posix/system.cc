@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <climits>
+#include <cstdlib>
 #include <string>
 
 #include "platform/standard_system.h"
@@ -117,15 +118,23 @@ class PosixSystem : public StandardSystem {
   // The terminal is the user's again however the process ends.
   ~PosixSystem() override { RestoreConsole(); }
 
+  // Whole, however long: a name cut short would be another file's.
   std::string ModuleFileName() override {
-    char path[PATH_MAX];
-    ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    return length > 0 ? std::string(path, static_cast<size_t>(length)) : "korven";
+    std::string path(PATH_MAX, '\0');
+    for (;;) {
+      ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
+      if (length <= 0) return "korven";
+      if (static_cast<size_t>(length) < path.size()) return path.substr(0, static_cast<size_t>(length));
+      path.resize(path.size() * 2);
+    }
   }
 
   std::string CurrentDirectory() override {
-    char path[PATH_MAX];
-    return getcwd(path, sizeof path) != nullptr ? std::string(path) : std::string(".");
+    char* path = getcwd(nullptr, 0);  // whole, beyond PATH_MAX too
+    if (path == nullptr) return ".";
+    std::string directory = path;
+    free(path);
+    return directory;
   }
 
   std::string ComputerName() override {

@@ -70,6 +70,19 @@ void Win32FileSystem::Close(FileHandle handle) {
   runtimeDescriptors_.erase(opened);
 }
 
+bool Win32FileSystem::Describe(FileHandle handle, FindEntry* entry) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(AsHandle(handle), &info)) return false;
+  entry->attributes = info.dwFileAttributes | (entry->attributes & kAttrReparsePoint);
+  entry->size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  entry->times.creation = FromFileTime(info.ftCreationTime);
+  entry->times.access = FromFileTime(info.ftLastAccessTime);
+  entry->times.write = FromFileTime(info.ftLastWriteTime);
+  entry->id.volume = info.dwVolumeSerialNumber;
+  entry->id.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  return true;
+}
+
 bool Win32FileSystem::GetAttributes(const std::string& path, uint32_t* attributes) {
   DWORD found = GetFileAttributesA(path.c_str());
   if (found == INVALID_FILE_ATTRIBUTES) return false;
@@ -95,10 +108,12 @@ bool Win32FileSystem::TimesByHandle(const std::string& path, FileTimes* times) {
   return true;
 }
 
-// A time of 0 leaves that time as it is.
+// A time of 0 leaves that time as it is. A symbolic link gets the times
+// itself: the file it points to is not changed through it.
 bool Win32FileSystem::SetTimes(const std::string& path, const FileTimes& times) {
   HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN,
+                              OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT,
                               nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   FILETIME creation = ToFileTime(times.creation);

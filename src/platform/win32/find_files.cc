@@ -21,7 +21,7 @@ FindEntry ToFindEntry(const WIN32_FIND_DATAA& data) {
 }  // namespace
 
 // The platform matches the wildcard and orders the entries itself.
-bool Win32FileSystem::FindFiles(const std::string& dir, const std::string& pattern,
+bool Win32FileSystem::FindFiles(const std::string& dir, const std::string& pattern, FindDetail,
                                 std::vector<FindEntry>* found) {
   found->clear();
   WIN32_FIND_DATAA data;

@@ -9,8 +9,13 @@
 
 namespace korven {
 
-// The runtime's low-level binary read-write open, as the signature expects.
+// The runtime's low-level binary read-write open, as the signature expects;
+// never of a symbolic link, which the runtime would follow.
 FileHandle Win32FileSystem::OpenForUpdate(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    return kInvalidHandle;
+  }
   return OpenWithRuntime(path, _O_RDWR | _O_BINARY);
 }
 
@@ -21,10 +26,11 @@ int64_t Win32FileSystem::Write(FileHandle handle, const void* data, size_t count
   return written;
 }
 
-bool Win32FileSystem::SeekToEnd(FileHandle handle) {
+int64_t Win32FileSystem::SeekToEnd(FileHandle handle) {
   LARGE_INTEGER zero;
   zero.QuadPart = 0;
-  return SetFilePointerEx(AsHandle(handle), zero, nullptr, FILE_END) != 0;
+  LARGE_INTEGER end;
+  return SetFilePointerEx(AsHandle(handle), zero, &end, FILE_END) != 0 ? end.QuadPart : -1;
 }
 
 bool Win32FileSystem::SetLength(FileHandle handle, uint64_t length) {

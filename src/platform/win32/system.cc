@@ -25,10 +25,16 @@ void OnInterrupt(int signalNumber) {
 
 class Win32System : public StandardSystem {
  public:
+  // Whole, however long: a name cut short would be another file's.
   std::string ModuleFileName() override {
-    char name[MAX_PATH + 1] = "";
-    DWORD length = GetModuleFileNameA(nullptr, name, MAX_PATH);
-    return std::string(name, length);
+    std::string name(MAX_PATH + 1, '\0');
+    DWORD length = GetModuleFileNameA(nullptr, name.data(), static_cast<DWORD>(name.size()));
+    while (length == name.size() && name.size() < 32768) {
+      name.resize(name.size() * 2);
+      length = GetModuleFileNameA(nullptr, name.data(), static_cast<DWORD>(name.size()));
+    }
+    name.resize(length);
+    return name;
   }
 
   std::string CurrentDirectory() override {

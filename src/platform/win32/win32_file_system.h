@@ -13,7 +13,9 @@ namespace korven {
 class Win32FileSystem : public FileSystem {
  public:
   // Directory search: find_files.cc.
-  bool FindFiles(const std::string& dir, const std::string& pattern,
+  // Entries come whole whatever the detail asked for: the platform's
+  // search reports everything at once.
+  bool FindFiles(const std::string& dir, const std::string& pattern, FindDetail detail,
                  std::vector<FindEntry>* found) override;
   bool LookUp(const std::string& path, FindEntry* entry) override;
 
@@ -23,6 +25,7 @@ class Win32FileSystem : public FileSystem {
   int64_t Read(FileHandle handle, void* buffer, size_t count) override;
   bool Seek(FileHandle handle, uint64_t offset) override;
   void Close(FileHandle handle) override;
+  bool Describe(FileHandle handle, FindEntry* entry) override;
   bool GetAttributes(const std::string& path, uint32_t* attributes) override;
   bool SetAttributes(const std::string& path, uint32_t attributes) override;
   bool TimesByHandle(const std::string& path, FileTimes* times) override;
@@ -34,7 +37,7 @@ class Win32FileSystem : public FileSystem {
   // Changing files in place for the signature: signature_io.cc.
   FileHandle OpenForUpdate(const std::string& path) override;
   int64_t Write(FileHandle handle, const void* data, size_t count) override;
-  bool SeekToEnd(FileHandle handle) override;
+  int64_t SeekToEnd(FileHandle handle) override;
   bool SetLength(FileHandle handle, uint64_t length) override;
 
  private:

@@ -1,0 +1,76 @@
+// The directories a walk is in, read once each, with descriptors through
+// which their files are opened by name.
+#ifndef KORVEN_PLATFORM_POSIX_DIRECTORY_CACHE_H_
+#define KORVEN_PLATFORM_POSIX_DIRECTORY_CACHE_H_
+
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace korven {
+
+// A path as the *at calls take it: a directory descriptor and a name under
+// it. Every path the kernel is handed this way fits its path limit, however
+// long the whole path is. Closes the descriptor when it was opened for this
+// path alone.
+class AtPath {
+ public:
+  AtPath(int dir, const char* name, bool ownsDir) : dir_(dir), name_(name), ownsDir_(ownsDir) {}
+  ~AtPath();
+  AtPath(const AtPath&) = delete;
+  AtPath& operator=(const AtPath&) = delete;
+
+  int dir() const { return dir_; }
+  const char* name() const { return name_; }
+
+ private:
+  int dir_;
+  const char* name_;
+  bool ownsDir_;
+};
+
+class DirectoryCache {
+ public:
+  struct Directory {
+    std::string path;  // ends in '/'
+    FindDetail detail = FindDetail::kTypes;
+    std::vector<FindEntry> entries;  // every listable entry, in find order
+    int fd = -1;                     // -1 while it has given its descriptor up
+    FileId id;                       // which directory it is, once it has given it up
+  };
+
+  ~DirectoryCache() { Forget(); }
+
+  // The entries of `dir` (ending in '/') with at least `detail`: those read
+  // before while `dir` stayed on the walk path, else read now. Directories
+  // that are neither `dir` nor its ancestors are dropped first, so memory
+  // and descriptors stay bounded by the depth of the walk. Null when the
+  // directory can't be read.
+  const Directory* Read(const std::string& dir, FindDetail detail);
+  void Forget();
+
+  // `path` for the *at calls; `path` must outlive the result. A file of the
+  // directory read last is named under that directory's descriptor, so
+  // opening it costs no walk of the whole path. May be called from several
+  // threads while no Read runs.
+  AtPath Resolve(const std::string& path) const;
+
+ private:
+  // Opens directory `dir` for reading; -1 when it can't be.
+  int OpenDirectory(const std::string& dir) const;
+  // Gives up the descriptors of the shallowest directories beyond the most kept.
+  void KeepFewDescriptors();
+  // Opens again the directory at the end of the walk path, which gave its
+  // descriptor up, as ".." of `child`, the descriptor of the directory the
+  // walk just left, when that is still the same directory; else by its path.
+  void Reopen(int child);
+
+  // The walk path: each directory's path begins with the path of the one
+  // before it.
+  std::vector<Directory> chain_;
+};
+
+}  // namespace korven
+
+#endif  // KORVEN_PLATFORM_POSIX_DIRECTORY_CACHE_H_
