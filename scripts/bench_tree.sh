@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Listing a cached tree of 50,000 small files: korven -r beside rhash --crc32 -r
 # and 7-Zip's CRC32 hash of the same tree, timed by hyperfine in one run, then
-# the system calls per file of each (strace -c -f). The tree is made once in
-# the build folder.
+# the system calls per file of each (strace -c -f). Then checking the tree:
+# korven --check of its listing beside making that listing (-r -M -o), and
+# korven --check of its SFV file beside rhash -c of the same file. The tree is
+# made once in the build folder.
 #
 #   scripts/bench_tree.sh             runs 15 timed rounds each
 #   scripts/bench_tree.sh 5           runs 5
@@ -45,3 +47,23 @@ for command in "$build/korven . -r" "rhash --crc32 -r ." "7zz h -scrcCRC32 ."; d
   awk -v c="$calls" -v f="$files" -v n="$name" \
     'BEGIN { printf "%-8s %.2f system calls per file (%d in all, %d files)\n", n, c / f, c, f }'
 done
+
+# The listing and the SFV file lie beside the tree, so that its relative
+# names serve rhash -c too, which takes them from the current directory.
+cd "$build"
+"$build/korven" tree50k -r -M -o tree50k-list.txt 2>/dev/null
+"$build/korven" tree50k -r --sfv -o tree50k.sfv 2>/dev/null
+hyperfine -N --warmup 3 --runs "$rounds" --export-json "$json" \
+  -n list "$build/korven tree50k -r -M -o tree50k-list-again.txt" \
+  -n check-list "$build/korven --check tree50k-list.txt" \
+  -n check-sfv "$build/korven --check tree50k.sfv" \
+  -n rhash-c "rhash -c tree50k.sfv" >/dev/null
+python3 - "$json" <<'PY'
+import json, statistics, sys
+results = json.load(open(sys.argv[1]))["results"]
+median = {r["command"]: statistics.median(r["times"]) for r in results}
+for name, seconds in median.items():
+    print(f"{name:10} median {seconds * 1000:7.1f} ms")
+print(f"--check of the listing takes {median['check-list'] / median['list']:.2f}x the time of making it")
+print(f"--check of the SFV file is {median['rhash-c'] / median['check-sfv']:.2f}x faster than rhash -c")
+PY

@@ -21,6 +21,8 @@ enum class Form {
   kValue,          // --name=value
   kOptionalValue,  // --name or --name=value
   kCommand,        // --name only
+  kWords,          // --name WORD...: the words up to the next option, each given as the value
+  kTwoWords,       // --name WORD WORD
 };
 
 enum class Where { kEverywhere, kCommandLineOnly, kIniOnly };
@@ -64,6 +66,8 @@ const NamedOption kOptions[] = {
     {"log-beside-output", Form::kSwitch, Where::kEverywhere, &RunSettings::logBesideOutput, nullptr},
     {"exclude-keep-case", Form::kSwitch, Where::kEverywhere, &RunSettings::excludeKeepCase, nullptr},
     {"variable", Form::kSwitch, Where::kEverywhere, &RunSettings::variableWidth, nullptr},
+    {"sfv", Form::kSwitch, Where::kEverywhere, &RunSettings::sfvOutput, nullptr},
+    {"ignore-missing", Form::kSwitch, Where::kEverywhere, &RunSettings::ignoreMissing, nullptr},
 
     // Switches with more to them.
     {"quiet", Form::kSwitch, Where::kEverywhere, nullptr,
@@ -166,6 +170,12 @@ const NamedOption kOptions[] = {
     {"long-name", Form::kOptionalValue, Where::kEverywhere, nullptr,
      [](Run& run, const std::string& value, bool) { return SetLongNameMode(run, value); }},
 
+    // Listings read instead of files walked.
+    {"check", Form::kWords, Where::kCommandLineOnly, nullptr,
+     [](Run& run, const std::string& value, bool) { return AddListingFile(run, value, RunMode::kCheck); }},
+    {"compare", Form::kTwoWords, Where::kCommandLineOnly, nullptr,
+     [](Run& run, const std::string& value, bool) { return AddListingFile(run, value, RunMode::kCompare); }},
+
     // Commands of the command line.
     {"no-accounting", Form::kCommand, Where::kCommandLineOnly, nullptr,
      [](Run& run, const std::string&, bool) {
@@ -221,6 +231,13 @@ const NamedOption* FindNamed(const std::string& name, OptionSource source, bool*
 
 }  // namespace
 
+int WordsTaken(const std::string& name) {
+  const NamedOption* option = Find(name, OptionSource::kCommandLine);
+  if (option == nullptr) return 0;
+  if (option->form == Form::kWords) return kWordsToNextOption;
+  return option->form == Form::kTwoWords ? 2 : 0;
+}
+
 bool IsNamedOption(const std::string& name) {
   bool negated;
   return FindNamed(name, OptionSource::kCommandLine, &negated) != nullptr;
@@ -240,6 +257,8 @@ std::string ApplyNamedOption(Run& run, const std::string& name, const std::strin
       }
       break;
     case Form::kValue:
+    case Form::kWords:
+    case Form::kTwoWords:
       if (value == nullptr || value->empty()) return Format("%s needs a value", name.c_str());
       break;
     case Form::kOptionalValue:

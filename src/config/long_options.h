@@ -17,6 +17,12 @@ enum class OptionSource { kCommandLine, kIniFile };
 std::string ApplyNamedOption(Run& run, const std::string& name, const std::string* value,
                              OptionSource source);
 
+// For an option that takes the words after it on the command line
+// ("--check FILE...", "--compare OLD NEW"): how many, kWordsToNextOption
+// for one or more up to the next option word. 0 for every other option.
+constexpr int kWordsToNextOption = -1;
+int WordsTaken(const std::string& name);
+
 // True when `name` is an option of the command line.
 bool IsNamedOption(const std::string& name);
 

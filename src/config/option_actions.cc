@@ -267,6 +267,15 @@ void SetShortNameColumn(Run& run) {
   run.settings.longNameMode = 0;
 }
 
+std::string AddListingFile(Run& run, const std::string& path, RunMode mode) {
+  if (run.settings.mode != RunMode::kList && run.settings.mode != mode) {
+    return "\n--check and --compare can't be given together\n";
+  }
+  run.settings.mode = mode;
+  run.values.listingFiles.push_back(path);
+  return "";
+}
+
 void SelectCrcColumn(Run& run) {
   run.settings.crcMode = 1;
   run.settings.hashAltMode = 0;

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "run/run_settings.h"
+
 namespace korven {
 
 struct Run;
@@ -55,6 +57,10 @@ std::string SetSortKeys(Run& run, const std::string& letters);
 std::string SetLongNameMode(Run& run, const std::string& text);
 // -8
 void SetShortNameColumn(Run& run);
+
+// --check FILE / --compare OLD NEW: one listing the run reads; the run
+// checks or compares, not both.
+std::string AddListingFile(Run& run, const std::string& path, RunMode mode);
 
 // -c / -h
 void SelectCrcColumn(Run& run);

@@ -264,16 +264,41 @@ void ReadOptionWord(Run& run, Arguments& args, const std::string& text) {
   while (word.pos < text.size()) ReadOption(run, args, word);
 }
 
-// "--name=value" or "--name".
-void ReadLongOption(Run& run, const std::string& text) {
+// "--name WORD...": the words after the option word that belong to it, each
+// applied as the option's value.
+std::string ApplyFollowingWords(Run& run, Arguments& args, const std::string& name, int words) {
+  int taken = 0;
+  while (args.HasNext() && !IsOptionWord(args.words[args.next]) && (words < 0 || taken < words)) {
+    const std::string& word = args.words[args.next++];
+    if (word.empty()) RefuseEmptyArgument(run);
+    std::string why = ApplyNamedOption(run, name, &word, OptionSource::kCommandLine);
+    if (!why.empty()) return why;
+    ++taken;
+  }
+  if (words < 0 && taken == 0) return Format("--%s needs at least one file after it", name.c_str());
+  if (words > 0 && taken < words) return Format("--%s needs %d files after it", name.c_str(), words);
+  return "";
+}
+
+// "--name=value", "--name", or "--name WORD..." for the options that take
+// the words after them.
+void ReadLongOption(Run& run, Arguments& args, const std::string& text) {
   std::string body = text.substr(2);
   size_t equals = body.find('=');
   std::string name = body.substr(0, equals);
   bool hasValue = equals != std::string::npos;
   std::string value = hasValue ? body.substr(equals + 1) : "";
-  std::string why = name.empty() ? "a long option needs a name"
-                                 : ApplyNamedOption(run, name, hasValue ? &value : nullptr,
-                                                    OptionSource::kCommandLine);
+  const int words = name.empty() ? 0 : WordsTaken(name);
+  std::string why;
+  if (name.empty()) {
+    why = "a long option needs a name";
+  } else if (words == 0) {
+    why = ApplyNamedOption(run, name, hasValue ? &value : nullptr, OptionSource::kCommandLine);
+  } else if (hasValue) {
+    why = Format("--%s takes the files after it, not a value after \"=\"", name.c_str());
+  } else {
+    why = ApplyFollowingWords(run, args, name, words);
+  }
   if (why.empty()) return;
   fprintf(run.message, "\nIllegal option: %s\n", text.c_str());
   // An unknown name says nothing more than the line above.
@@ -307,7 +332,7 @@ void ParseOptions(Run& run, int argc, char** argv) {
     if (word.empty()) RefuseEmptyArgument(run);
     if (!IsOptionWord(word)) RefuseExtraItem(run, word);
     if (word.rfind("--", 0) == 0) {
-      ReadLongOption(run, word);
+      ReadLongOption(run, args, word);
     } else {
       ReadOptionWord(run, args, word);
     }

@@ -430,6 +430,18 @@ TEST(ParseOptionsTest, RefusedWithReasonFive) {
       {{"--qxr"}, "\nIllegal option: --qxr"},
       {{"--help=1"}, "\nIllegal option: --help=1"},
       {{"--Recurse"}, "\nIllegal option: --Recurse"},
+      {{"--check"}, "--check needs at least one file after it"},
+      {{"--check", "-v"}, "--check needs at least one file after it"},
+      {{"--check=a.txt"}, "--check takes the files after it"},
+      {{"--compare", "a.txt"}, "--compare needs 2 files after it"},
+      {{"--compare", "a", "b", "c"}, "extra or eroneous item \"c\""},
+      {{"--compare", "a", "b", "--compare", "c", "d"}, "--compare compares two listings"},
+      {{"--check", "a", "--compare", "b", "c"}, "--check and --compare can't be given together"},
+      {{"--sfv", "--check", "a"}, "--sfv can't be given with --check or --compare"},
+      {{"--sfv", "-C"}, "-C, -V and -E can't be given with --sfv"},
+      {{"--check", "a", "-V"}, "-C, -V and -E can't be given with --sfv"},
+      {{"--compare", "a", "b", "-Yn"}, "-Y can't be given with --sfv"},
+      {{"--sfv", "-b"}, "-D and -b can't be given with it"},
   };
   for (const Case& c : cases) {
     TestRun p;
@@ -437,6 +449,29 @@ TEST(ParseOptionsTest, RefusedWithReasonFive) {
     EXPECT_NE(p.Messages().find(c.message), std::string::npos)
         << Show(c.args) << "\n" << p.Messages();
   }
+}
+
+TEST(ParseOptionsTest, ListingsReadInsteadOfFilesWalked) {
+  TestRun check;
+  ASSERT_EQ(check.Parse({"--check", "a.txt", "b.sfv", "-v", "--ignore-missing", "-D", "5"}), -1) << check.Messages();
+  EXPECT_EQ(check.run.settings.mode, RunMode::kCheck);
+  EXPECT_EQ(check.run.values.listingFiles, (std::vector<std::string>{"a.txt", "b.sfv"}));
+  EXPECT_EQ(check.run.settings.quietLevel, 1);
+  EXPECT_EQ(check.run.settings.ignoreMissing, 1);
+  EXPECT_EQ(check.run.values.displacement, 5);
+
+  TestRun compare;
+  ASSERT_EQ(compare.Parse({"-v", "--compare", "old.txt", "new.txt"}), -1) << compare.Messages();
+  EXPECT_EQ(compare.run.settings.mode, RunMode::kCompare);
+  EXPECT_EQ(compare.run.values.listingFiles, (std::vector<std::string>{"old.txt", "new.txt"}));
+
+  // Record layout options don't apply to an SFV file.
+  TestRun sfv;
+  ASSERT_EQ(sfv.Parse({"-r", "--sfv", "-N", "-M"}), -1) << sfv.Messages();
+  EXPECT_EQ(sfv.run.settings.sfvOutput, 1);
+  EXPECT_EQ(sfv.run.settings.pathNameOnly, 0);
+  EXPECT_EQ(sfv.run.settings.autoWidth, 0);
+  EXPECT_EQ(sfv.run.settings.mode, RunMode::kList);
 }
 
 TEST(ParseOptionsTest, At128EntriesAListIsFull) {

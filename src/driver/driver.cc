@@ -5,10 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "check/check_listings.h"
+#include "check/compare_listings.h"
 #include "config/defaults.h"
 #include "config/option_parser.h"
 #include "crc/crc_read_ahead.h"
 #include "listing/record_layout.h"
+#include "listing/sfv_record.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
 #include "platform/system.h"
@@ -77,10 +80,13 @@ namespace {
   EchoCommandLine(run, argc, args.data());
   OpenListingOutput(run);
   WriteAccountingHeader(run);
+  if (run.settings.mode == RunMode::kCheck) CheckListings(run);
+  if (run.settings.mode == RunMode::kCompare) CompareListingFiles(run);
 
   if (run.values.searchPaths.empty()) {
-    // Never cut to a shorter path, which would list another directory.
-    std::string current = run.sys.CurrentDirectory();
+    // Never cut to a shorter path, which would list another directory. An
+    // SFV file names its files relative to where it lies.
+    std::string current = run.settings.sfvOutput ? "." : run.sys.CurrentDirectory();
     if (current.size() > kMaxCurrentDirectory) {
       fprintf(run.message, "\nThe current directory is longer than %zu characters: name it as a search path\n",
               kMaxCurrentDirectory);
@@ -89,7 +95,11 @@ namespace {
     run.values.searchPaths.push_back(std::move(current));
   }
   const std::string firstPath = run.values.searchPaths.front();
-  WriteHeader(run, firstPath);
+  if (run.settings.sfvOutput) {
+    WriteSfvHeader(run);
+  } else {
+    WriteHeader(run, firstPath);
+  }
   run.volumeType = ProbeVolume(run, firstPath);
 
   if (run.listingIsFile && !run.settings.immediate) {

@@ -9,6 +9,7 @@
 #include "listing/name_fitting.h"
 #include "listing/progress.h"
 #include "listing/record_layout.h"
+#include "listing/sfv_record.h"
 #include "platform/file_system.h"
 #include "run/run.h"
 #include "streams/file_streams.h"
@@ -131,6 +132,10 @@ void ProcessFile(Run& run, const std::string& dir, const std::string& name) {
   const FindEntry& file = found.file;
 
   const RunSettings& s = run.settings;
+  if (s.sfvOutput) {
+    ListSfvFile(run, fullPath, found);
+    return;
+  }
   displayName.assign(fullPath);
   for (char& c : displayName) c = UpperAscii(c);
   const int64_t size = static_cast<int64_t>(file.size);

@@ -32,36 +32,50 @@ void WriteDashes(Run& run, int count) {
 
 bool TimesPrinted(const RunSettings& s) { return s.printDateTime != 0 && s.timeKind != TimeKind::kNone; }
 
-int WriteDate(Run& run, const CivilTime& t) {
-  const char delimiter = run.values.delimiterChar;
-  if (run.settings.sortableDate) {
-    return fprintf(run.listing, "%04d/%02d/%02d%c", t.year, t.month, t.day, delimiter);
+int AppendDate(const TimeLayout& layout, const CivilTime& t, std::string* out) {
+  if (layout.sortableDate) return AppendFormat(out, "%04d/%02d/%02d%c", t.year, t.month, t.day, layout.delimiter);
+  return AppendFormat(out, "%02d/%02d/%04d%c", t.month, t.day, t.year, layout.delimiter);
+}
+
+// One date-time group: the date, the time of day and its letter.
+int AppendGroup(const TimeLayout& layout, const CivilTime& t, char letter, bool seconds, std::string* out) {
+  int added = AppendDate(layout, t, out);
+  added += seconds ? AppendFormat(out, "%02d:%02d:%02d", t.hour, t.minute, t.second)
+                   : AppendFormat(out, "%02d:%02d", t.hour, t.minute);
+  return added + AppendFormat(out, "%c%c", letter, layout.delimiter);
+}
+
+}  // namespace
+
+TimeLayout RunTimeLayout(const Run& run) {
+  TimeLayout layout;
+  layout.kind = run.settings.timeKind;
+  layout.seconds = run.settings.printSeconds != 0;
+  layout.sortableDate = run.settings.sortableDate != 0;
+  layout.zulu = run.settings.zuluTime != 0;
+  layout.delimiter = run.values.delimiterChar;
+  snprintf(layout.zone, sizeof layout.zone, "%s", run.timeZoneAbbreviation.c_str());
+  return layout;
+}
+
+int AppendTimeFields(const TimeLayout& layout, const TimeBlock& times, std::string* out) {
+  int added = 0;
+  switch (layout.kind) {
+    case TimeKind::kAllThree:
+      // Seconds are always shown in this form.
+      added += AppendGroup(layout, times.creation, 'c', true, out);
+      added += AppendGroup(layout, times.write, 'w', true, out);
+      added += AppendGroup(layout, times.access, 'a', true, out);
+      break;
+    case TimeKind::kAccess: added += AppendGroup(layout, times.access, 'a', layout.seconds, out); break;
+    case TimeKind::kCreation: added += AppendGroup(layout, times.creation, 'c', layout.seconds, out); break;
+    default: added += AppendGroup(layout, times.write, 'w', layout.seconds, out); break;
   }
-  return fprintf(run.listing, "%02d/%02d/%04d%c", t.month, t.day, t.year, delimiter);
+  if (layout.zulu) return added + AppendFormat(out, "GMT%c", layout.delimiter);
+  return added + AppendFormat(out, "%3.3s%c", layout.zone, layout.delimiter);
 }
 
-// One date-time group of the three-time form: seconds always shown.
-int WriteFullGroup(Run& run, const CivilTime& t, char letter) {
-  int written = WriteDate(run, t);
-  written += fprintf(run.listing, "%02d:%02d:%02d", t.hour, t.minute, t.second);
-  return written + fprintf(run.listing, "%c%c", letter, run.values.delimiterChar);
-}
-
-int WriteOneTime(Run& run, const TimeBlock& times) {
-  const TimeKind kind = run.settings.timeKind;
-  const CivilTime& t = kind == TimeKind::kAccess     ? times.access
-                       : kind == TimeKind::kCreation ? times.creation
-                                                     : times.write;
-  int written = WriteDate(run, t);
-  written += fprintf(run.listing, "%02d:%02d", t.hour, t.minute);
-  if (run.settings.printSeconds) written += fprintf(run.listing, ":%02d", t.second);
-  return written + fprintf(run.listing, "%c%c", static_cast<char>(kind), run.values.delimiterChar);
-}
-
-int WriteZone(Run& run) {
-  if (run.settings.zuluTime) return fprintf(run.listing, "GMT%c", run.values.delimiterChar);
-  return fprintf(run.listing, "%3.3s%c", run.timeZoneAbbreviation.c_str(), run.values.delimiterChar);
-}
+namespace {
 
 }  // namespace
 
@@ -114,16 +128,10 @@ void WriteSizeField(Run& run, int64_t size) {
 
 void WriteTimeFields(Run& run, const TimeBlock& times) {
   if (!TimesPrinted(run.settings)) return;
-  int written = 0;
-  if (run.settings.timeKind == TimeKind::kAllThree) {
-    written += WriteFullGroup(run, times.creation, 'c');
-    written += WriteFullGroup(run, times.write, 'w');
-    written += WriteFullGroup(run, times.access, 'a');
-  } else {
-    written += WriteOneTime(run, times);
-  }
-  written += WriteZone(run);
-  run.counters.accumulatedRecordLength += written;
+  std::string& fields = run.buffers.timeFields;
+  fields.clear();
+  run.counters.accumulatedRecordLength += AppendTimeFields(RunTimeLayout(run), times, &fields);
+  fwrite(fields.data(), 1, fields.size(), run.listing);
 }
 
 void WriteDosNameField(Run& run, const std::string& dosName) {

@@ -5,10 +5,30 @@
 #include <cstdint>
 #include <string>
 
+#include "run/run_settings.h"
+
 namespace korven {
 
 struct Run;
 struct TimeBlock;
+
+// How a record writes its time and zone fields. A run's own comes from its
+// settings; a listing being checked gives the one each record was written in.
+struct TimeLayout {
+  TimeKind kind = TimeKind::kWrite;  // a, c, w or 3 (never 0: then there are no fields)
+  bool seconds = false;              // ":ss" after hours and minutes (always with 3)
+  bool sortableDate = false;         // year/month/day
+  bool zulu = false;                 // times in UTC, zone "GMT"
+  char delimiter = ' ';
+  char zone[4] = "";  // the zone abbreviation, without zulu
+};
+
+// The layout of the run's own records.
+TimeLayout RunTimeLayout(const Run& run);
+
+// Appends the time field(s) and the zone field, each followed by the
+// delimiter, as a record of `layout` shows `times`; returns the characters added.
+int AppendTimeFields(const TimeLayout& layout, const TimeBlock& times, std::string* out);
 
 // Title and dash lines, only on the console and without -v.
 void WriteHeader(Run& run, const std::string& firstPath);

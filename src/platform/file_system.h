@@ -96,6 +96,11 @@ class FileSystem {
   // sees the disk as it is now.
   virtual void ForgetDirectories() {}
 
+  // The names of every entry of directory `dir` (ending in the separator),
+  // "." and ".." left out, in no set order: also those that FindFiles does
+  // not hand out, such as a link to a directory. False when `dir` can't be read.
+  virtual bool ListNames(const std::string& dir, std::vector<std::string>* names);
+
   // The find record of one object named by its full path, as it is now. A
   // symbolic link is followed, and marked kAttrReparsePoint.
   virtual bool LookUp(const std::string& path, FindEntry* entry) = 0;
@@ -165,6 +170,10 @@ class HandleCloser {
   FileSystem& fs_;
   FileHandle handle_;
 };
+
+// Which file `path` names, as its open handle tells (a look-up by name
+// need not know it); not known when it can't be opened.
+FileId IdOf(FileSystem& fs, const std::string& path);
 
 // The file system of the machine the program runs on.
 FileSystem& RealFileSystem();

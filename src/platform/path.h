@@ -46,6 +46,24 @@ std::string DriveRootOf(std::string_view path);
 // nothing of a relative one.
 std::string PathHead(std::string_view path);
 
+// How much of `path` names where it starts and is taken as it stands: "/" on
+// POSIX; on Win32 a drive with or without its separator ("C:\", "C:"), a
+// share ("\\server\share\") or a lone separator. 0 for a relative path.
+size_t RootLength(std::string_view path);
+
+// `path` with "." components and doubled separators dropped and each ".."
+// taking away the component before it, on the text alone. A ".." that has
+// nothing before it stays; the root stays as it is.
+std::string LexicallyNormal(std::string_view path);
+
+// The path that leads from directory `from` to `to`, both normal and rooted
+// (LexicallyNormal, RootLength above 0): "../src/a.c". `to` itself when the
+// two begin at different roots; "." when they are the same.
+std::string RelativePath(std::string_view from, std::string_view to);
+
+// `path` made rooted against the directory `base` (itself rooted) and normal.
+std::string AbsolutePath(std::string_view base, std::string_view path);
+
 }  // namespace korven
 
 #endif  // KORVEN_PLATFORM_PATH_H_

@@ -31,5 +31,40 @@ TEST(PathTest, PosixVocabulary) {
   }
 }
 
+TEST(PathTest, PosixPathsMadeNormalRootedAndRelative) {
+  if (kIsWin32) GTEST_SKIP() << "POSIX spellings";
+  struct Normal {
+    const char* path;
+    size_t rootLength;
+    const char* normal;
+  } normals[] = {
+      {"", 0, "."},
+      {"./a/./b/", 0, "a/b"},
+      {"a//b/../c", 0, "a/c"},
+      {"../../a", 0, "../../a"},
+      {"a/../..", 0, ".."},
+      {"/", 1, "/"},
+      {"/../x/", 1, "/x"},
+  };
+  for (const Normal& c : normals) {
+    EXPECT_EQ(RootLength(c.path), c.rootLength) << c.path;
+    EXPECT_EQ(LexicallyNormal(c.path), c.normal) << c.path;
+  }
+  struct Relative {
+    const char* from;
+    const char* to;
+    const char* relative;
+  } relatives[] = {
+      {"/home/me", "/home/me/src/a.c", "src/a.c"},
+      {"/home/me/out", "/home/me/src/a.c", "../src/a.c"},
+      {"/", "/etc/x", "etc/x"},
+      {"/a/b", "/a/b", "."},
+      {"/a/b/c", "/x", "../../../x"},
+  };
+  for (const Relative& c : relatives) EXPECT_EQ(RelativePath(c.from, c.to), c.relative) << c.from << " " << c.to;
+  EXPECT_EQ(AbsolutePath("/home/me", "./src/../a.txt"), "/home/me/a.txt");
+  EXPECT_EQ(AbsolutePath("/home/me", "/etc//x"), "/etc/x");
+}
+
 }  // namespace
 }  // namespace korven

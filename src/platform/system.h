@@ -64,6 +64,9 @@ class System {
   // Gives the terminal back its own settings; safe to call more than once.
   virtual void RestoreConsole() = 0;
   virtual void Sleep(int milliseconds) = 0;
+  // The width of the terminal standard error writes to; 0 when it writes
+  // to a file or pipe.
+  virtual int ErrorTerminalColumns() { return 0; }
 
   // File-name code page of the file interfaces (no-op on POSIX).
   virtual void SetFileApisToAnsi() = 0;

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/file_system.h"
 #include "run/run_settings.h"
 
 namespace korven {
@@ -30,8 +31,10 @@ struct RunCounters {
   long lineCount = 0;
   long recordsPerDisk = 0;       // floppy estimate; 0 when the output is not on A: or B:
   long accumulatedRecordLength = 0;  // reported in the accounting file
-  long failedChecks = 0;         // files whose signature check failed
+  long failedChecks = 0;         // files whose signature check failed, or entries a check or comparison found amiss
   long failedChanges = 0;        // files -C or -E should have changed and did not
+  // Entries of a check or a comparison by outcome, indexed by its number.
+  long outcomes[8] = {};
 };
 
 // Text buffers reused for every file, so that no file allocates them anew.
@@ -40,6 +43,15 @@ struct RunBuffers {
   std::string displayName;  // the name field's text
   std::string shownName;    // a name with control characters shown as '?'
   std::string erase;        // backspaces, blanks, backspaces over progress text
+  std::string timeFields;   // a record's time and zone fields
+};
+
+// Where an SFV file (--sfv) lies, for the relative names it holds: settled
+// before the walk. Paths are rooted and normal.
+struct SfvPlace {
+  std::string currentDirectory;
+  std::string directory;  // the SFV file's directory; the current one on standard output
+  FileId fileId;          // the SFV file itself; not known on standard output
 };
 
 struct Run {
@@ -86,7 +98,11 @@ struct Run {
   // The output file's stdio buffer.
   std::unique_ptr<char[]> listingBuffer;
   RunBuffers buffers;
+  SfvPlace sfv;
   bool terminating = false;
+  // Writes the counts line of the summary for a check or a comparison;
+  // null for a listing, whose counts are directories, files and bytes.
+  void (*writeCounts)(Run& run, FILE* to) = nullptr;
   // Helper threads reading files ahead of the listing; null without them.
   CrcReadAhead* readAhead = nullptr;
 };

@@ -25,12 +25,21 @@ enum class TimeKind : int32_t {
   kNone = '0',
 };
 
+// What a run does: list files (as records or as an SFV file), check the
+// files of listings against the disk (--check), or compare two listings
+// (--compare).
+enum class RunMode : int32_t { kList, kCheck, kCompare };
+
 // Flag fields are 0 (off) or 1 (on) unless said otherwise. The record starts
 // zeroed; the environment defaults, the built-in defaults, the parser and the
 // closing rules fill it in that order, and then nothing but the counting pass
 // (nameWidth with -M) changes it. Fields marked "stored only" are parsed and
 // kept, but nothing in a run reads them.
 struct RunSettings {
+  RunMode mode = RunMode::kList;
+  int32_t sfvOutput = 0;      // --sfv: the listing is an SFV file
+  int32_t ignoreMissing = 0;  // --ignore-missing: a check passes over files that are gone
+
   // Selection: -r, -i, -x, the date limits -l/-g and the size limits -L/-G.
   int32_t recurse = 0;
   int32_t immediate = 0;        // -i: no counting pass before the listing
@@ -141,6 +150,7 @@ struct OptionValues {
   std::string optXText;       // stored only
   std::string accountingPath;
   std::string iniPath;  // named by -.ini
+  std::vector<std::string> listingFiles;  // read by --check, or the two of --compare
 };
 
 }  // namespace korven

@@ -75,6 +75,10 @@ Elapsed ElapsedBetween(int64_t startTime, int64_t endTime) {
 // The counts line every summary starts with, the listing's, the message
 // stream's and the accounting file's alike.
 void WriteCounts(Run& run, FILE* to) {
+  if (run.writeCounts != nullptr) {
+    run.writeCounts(run, to);
+    return;
+  }
   fprintf(to, "\n  %ld director%s, %ld files, %s bytes: \n", run.counters.dirCount,
           DirectoryEnding(run.counters.dirCount), run.counters.listedFiles,
           GroupDigits(run.counters.listedBytes).c_str());
@@ -142,8 +146,9 @@ void Terminate(Run& run, int reason) {
   if (run.settings.autoWidth) fprintf(run.listing, "\n AUTOWIDTH -Mw= %d", run.settings.nameWidth);
 
   if (run.listingIsFile) {
-    // The summary goes in before the file is sorted, so a sorted listing keeps it.
-    WriteOutputFileSummary(run, elapsed);
+    // The summary goes in before the file is sorted, so a sorted listing
+    // keeps it. An SFV file and a check's report have none.
+    if (run.settings.mode == RunMode::kList && !run.settings.sfvOutput) WriteOutputFileSummary(run, elapsed);
     fclose(run.listing);
     run.listing = stdout;
     run.listingIsFile = false;

@@ -76,6 +76,17 @@ const char kUsage[] =
     "                  -C and -E never change a symbolic link or the file behind it\n"
     "  -R              give each file back its times after reading --reset-times\n"
     "\n"
+    "Checking a listing\n"
+    "  --sfv           write the listing as an SFV file: \"path CRC\" lines\n"
+    "  --check FILE... check the files of listings and SFV files against the disk:\n"
+    "                  NAME: OK, FAILED (contents changed, size and time as listed),\n"
+    "                  CHANGED (written since), MISSING, UNREADABLE, AMBIGUOUS,\n"
+    "                  SHORTENED (list with -M or -w 0), UNCHECKABLE; -v: not OK only\n"
+    "  --ignore-missing  with --check: files that are gone are passed over\n"
+    "  --compare OLD NEW  CHANGED, ADDED and REMOVED names of two listings\n"
+    "  korven -r -M -o list.txt     then  korven --check list.txt\n"
+    "  korven -r --sfv -o files.sfv then  korven --check files.sfv (or rhash -c files.sfv)\n"
+    "\n"
     "Long options only: --alt-hash, --hash3, --no-progress, --log-beside-output,\n"
     "  --exclude-keep-case, --variable, --seconds, --sortable-date, --date-time.\n"
     "  A switch also reads --name=on|off and --no-name.\n"
@@ -100,8 +111,9 @@ void PrintHelp(FILE* to) {
     if (reason == kUnusedExitReason) continue;
     fprintf(to, "  %2d  %s\n", reason, ExitReasonText(reason));
   }
-  fputs("  Status 1 also ends a run in which a -V check failed, or in which -C or -E\n"
-        "  left a file unchanged that it should have changed.\n",
+  fputs("  Status 1 also ends a run in which a -V check failed, in which -C or -E left a\n"
+        "  file unchanged that it should have changed, a --check in which an entry did\n"
+        "  not match, and a --compare that found differences.\n",
         to);
 }
 

@@ -37,6 +37,7 @@ TEST(HelpTextTest, NamesEveryOptionAndGroup) {
       "--delimiter=C", "--displacement=", "--accounting=FILE", "--help", "--stream",
       "--alt-hash", "--no-progress", "--log-beside-output", "--exclude-keep-case", "--variable",
       "--hash3", "STREAM", "QXR", "ACCT",
+      "Checking a listing", "--sfv", "--check FILE", "--ignore-missing", "--compare OLD NEW",
   };
   for (const char* text : expected) EXPECT_NE(help.find(text), std::string::npos) << text;
 }

@@ -29,6 +29,7 @@ class FakeSystem : public System {
   int nowCalls = 0;  // clock readings taken
   int sleptMilliseconds = 0;
   int restoreCount = 0;
+  int terminalColumns = 0;  // what ErrorTerminalColumns reports: 0 for no terminal
 
   std::string ModuleFileName() override { return moduleFileName; }
   std::optional<std::string> GetEnv(const std::string& name) override;
@@ -51,6 +52,7 @@ class FakeSystem : public System {
   int ConsoleRows() override { return consoleRows; }
   void RestoreConsole() override { ++restoreCount; }
   void Sleep(int milliseconds) override { sleptMilliseconds += milliseconds; }
+  int ErrorTerminalColumns() override { return terminalColumns; }
   void SetFileApisToAnsi() override {}
   void SetFileApisToOem() override {}
 };

@@ -32,20 +32,6 @@ std::string EnvOr(const char* name, const std::string& fallback) {
   return value != nullptr && *value != '\0' ? value : fallback;
 }
 
-// The absolute path of `program` along PATH, or empty.
-std::string FindInPath(const std::string& program) {
-  std::string path = EnvOr("PATH", "/usr/bin:/bin");
-  size_t start = 0;
-  while (start <= path.size()) {
-    size_t end = path.find(':', start);
-    if (end == std::string::npos) end = path.size();
-    std::string candidate = path.substr(start, end - start) + "/" + program;
-    if (access(candidate.c_str(), X_OK) == 0) return candidate;
-    start = end + 1;
-  }
-  return "";
-}
-
 // Debian installs the 64-bit loader outside PATH; "wine" picks it for a
 // 64-bit program too.
 std::string WineLoader() {
@@ -253,6 +239,19 @@ void PrepareWinePrefix(const std::string& loader) {
 }
 
 }  // namespace
+
+std::string FindInPath(const std::string& program) {
+  std::string path = EnvOr("PATH", "/usr/bin:/bin");
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find(':', start);
+    if (end == std::string::npos) end = path.size();
+    std::string candidate = path.substr(start, end - start) + "/" + program;
+    if (access(candidate.c_str(), X_OK) == 0) return candidate;
+    start = end + 1;
+  }
+  return "";
+}
 
 bool UnderWine() { return EnvOr("KORVEN_E2E_TARGET", "") == "wine"; }
 

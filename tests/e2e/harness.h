@@ -25,6 +25,9 @@ struct RunResult {
 // True when the tests drive korven.exe under Wine.
 bool UnderWine();
 
+// The absolute path of `program` along PATH, or empty.
+std::string FindInPath(const std::string& program);
+
 // A fresh directory under /tmp (short, so listed names stay unfitted),
 // removed with everything in it when the tree goes out of scope.
 class TempTree {

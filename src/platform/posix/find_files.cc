@@ -1,6 +1,8 @@
 // Directory search on POSIX: one read of a directory serves the walk and every
 // file type, names are selected with the Win32 wildcard rules and returned in
 // NTFS order, and a file costs a statx only when full entries are asked for.
+#include <dirent.h>
+
 #include <string>
 #include <vector>
 
@@ -28,6 +30,19 @@ bool PosixFileSystem::FindFiles(const std::string& dir, const std::string& patte
 }
 
 void PosixFileSystem::ForgetDirectories() { directories_.Forget(); }
+
+// Names only: no entry is looked at, so links to directories are among them.
+bool PosixFileSystem::ListNames(const std::string& dir, std::vector<std::string>* names) {
+  names->clear();
+  DIR* stream = opendir(dir.c_str());
+  if (stream == nullptr) return false;
+  while (const struct dirent* d = readdir(stream)) {
+    std::string name = d->d_name;
+    if (name != "." && name != "..") names->push_back(std::move(name));
+  }
+  closedir(stream);
+  return true;
+}
 
 bool PosixFileSystem::LookUp(const std::string& path, FindEntry* entry) {
   size_t slash = path.find_last_of('/');

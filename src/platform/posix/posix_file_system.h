@@ -22,6 +22,7 @@ class PosixFileSystem : public FileSystem {
   bool FindFiles(const std::string& dir, const std::string& pattern, FindDetail detail,
                  std::vector<FindEntry>* found) override;
   bool LookUp(const std::string& path, FindEntry* entry) override;
+  bool ListNames(const std::string& dir, std::vector<std::string>* names) override;
   void ForgetDirectories() override;
 
   // Reading, attributes, times and volumes: file_io.cc.

@@ -223,6 +223,12 @@ class PosixSystem : public StandardSystem {
     }
   }
 
+  int ErrorTerminalColumns() override {
+    struct winsize size = {};
+    if (isatty(STDERR_FILENO) == 0) return 0;
+    return ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
+  }
+
   void SetFileApisToAnsi() override {}
   void SetFileApisToOem() override {}
 

@@ -115,6 +115,14 @@ class Win32System : public StandardSystem {
 
   void Sleep(int milliseconds) override { ::Sleep(static_cast<DWORD>(milliseconds)); }
 
+  // A console, not the runtime's idea of a terminal: a pipe is none.
+  int ErrorTerminalColumns() override {
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &info)) return 0;
+    int columns = info.srWindow.Right - info.srWindow.Left + 1;
+    return columns > 0 ? columns : 80;
+  }
+
   void SetFileApisToAnsi() override { SetFileApisToANSI(); }
   void SetFileApisToOem() override { SetFileApisToOEM(); }
 };
