@@ -8,6 +8,7 @@
 #include "platform/system.h"
 #include "run/run.h"
 #include "run/terminate.h"
+#include "streams/stream_reader.h"
 
 namespace korven {
 
@@ -29,7 +30,8 @@ unsigned CrcReadAhead::HelpersFor(const Run& run) {
   return processors <= 1 ? 0 : std::min(processors - 1, kMaxHelpers);
 }
 
-CrcReadAhead::CrcReadAhead(Run& run, unsigned helpers) : run_(run), startOffset_(run.values.displacement) {
+CrcReadAhead::CrcReadAhead(Run& run, unsigned helpers)
+    : run_(run), startOffset_(run.values.displacement), readsStreams_(StreamsShown(run)) {
   if (helpers == 0) return;
   std::unique_ptr<unsigned char[]> listingBlock(new (std::nothrow) unsigned char[kReadBufferBytes]);
   if (!listingBlock) return;
@@ -100,7 +102,7 @@ bool CrcReadAhead::Take(const std::string& path, int64_t startOffset, CrcOutcome
     while (job.state.load() == kReading) {
       if (!ReadNextJob(listingChunk_)) job.state.wait(kReading);
     }
-    *outcome = job.outcome;
+    *outcome = std::move(job.outcome);
     return true;
   }
   return false;
@@ -112,7 +114,7 @@ bool CrcReadAhead::ReadNextJob(unsigned char* chunk) {
     int expected = kWaiting;
     if (!job.state.compare_exchange_strong(expected, kReading)) continue;
     auto keepReading = [this] { return !stopping_.load(std::memory_order_relaxed) && !RunEndPending(run_); };
-    job.outcome = ReadFileCrc(run_.fs, job.path, startOffset_, chunk, keepReading);
+    job.outcome = ReadFileCrc(run_.fs, job.path, startOffset_, chunk, keepReading, readsStreams_);
     job.state.store(kDone);
     job.state.notify_all();
     return true;

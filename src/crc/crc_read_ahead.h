@@ -3,7 +3,8 @@
 // current one and compute their CRC-32, so that the system calls of several
 // files are in flight at once. The listing takes each result in its turn; a
 // file no helper has started yet it reads itself, so it never waits for a
-// helper that is behind.
+// helper that is behind. When the run lists named streams, a helper lists
+// each file's streams too, through the descriptor its CRC-32 read.
 #ifndef KORVEN_CRC_CRC_READ_AHEAD_H_
 #define KORVEN_CRC_CRC_READ_AHEAD_H_
 
@@ -72,6 +73,7 @@ class CrcReadAhead {
 
   Run& run_;
   int64_t startOffset_;
+  bool readsStreams_;
   std::vector<std::thread> helpers_;
   std::vector<std::unique_ptr<unsigned char[]>> buffers_;
   unsigned char* listingChunk_ = nullptr;  // for files the listing reads ahead while it waits

@@ -133,6 +133,32 @@ TEST_F(CrcReadAheadTest, FilesOutsideTheBatchAreReadByTheListing) {
   EXPECT_EQ(CrcOf(1), expected_[1]);
 }
 
+// Whoever reads a file, its named streams come with its CRC-32 and wait in
+// the run for its stream records.
+TEST_F(CrcReadAheadTest, StreamsAreListedWithTheCrcOfARunThatShowsThem) {
+  AddFile(10);
+  AddFile(20);
+  fs_.AddStream(dir_ + entries_[0].name, ":note:$DATA", "hello");
+  run_.countingPass = 0;
+  run_.volumeType = kVolumeNamedStreams;
+  run_.settings.showStreams = 1;
+  for (unsigned helpers : {0u, 1u}) {
+    helperOpens_ = 0;
+    CrcReadAhead readAhead(run_, helpers);
+    readAhead.Begin(dir_, Batch());
+    AwaitHelperOpens(static_cast<int>(helpers) * 2);
+    const KeptStreams& kept = run_.keptStreams;
+    EXPECT_EQ(CrcOf(0), expected_[0]);
+    EXPECT_EQ(kept.path, dir_ + entries_[0].name) << helpers;
+    ASSERT_EQ(kept.streams.size(), 1u) << helpers;
+    EXPECT_EQ(kept.streams[0].name, ":note:$DATA");
+    EXPECT_EQ(kept.streams[0].size, 5u);
+    EXPECT_EQ(CrcOf(1), expected_[1]);
+    EXPECT_EQ(kept.path, dir_ + entries_[1].name) << helpers;
+    EXPECT_TRUE(kept.streams.empty()) << helpers;
+  }
+}
+
 TEST_F(CrcReadAheadTest, InterruptSeenByAHelperEndsTheRunWithoutACrc) {
   AddFile(kCrcReadChunk * 2);
   t_.sys.interrupted = true;

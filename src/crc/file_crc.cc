@@ -12,12 +12,75 @@
 #include "platform/system.h"
 #include "run/run.h"
 #include "run/terminate.h"
+#include "streams/stream_reader.h"
 
 namespace korven {
 
 namespace {
 
 constexpr int kCrcMemoryLine = 85;
+
+// The listing reads on until the run is to end.
+std::function<bool()> KeepReading(Run& run) {
+  return [&run] {
+    CheckInterrupt(run);
+    return true;
+  };
+}
+
+// Reads the open file or stream `handle`, `size` bytes long, from
+// `startOffset` on and computes its CRC-32 into `outcome`.
+void ReadOpenCrc(FileSystem& fs, FileHandle handle, uint64_t size, int64_t startOffset, unsigned char* chunk,
+                 const std::function<bool()>& keepReading, CrcOutcome* outcome) {
+  // Both opens start at the offset: a CRC from byte 0 would not be the one asked for.
+  if (startOffset > 0 && !fs.Seek(handle, static_cast<uint64_t>(startOffset))) {
+    outcome->result = CrcRead::kCannotPosition;
+    return;
+  }
+
+  uint32_t reg = kCrcInitialRegister;
+  uint64_t position = startOffset > 0 ? static_cast<uint64_t>(startOffset) : 0;
+  for (;;) {
+    int64_t got = fs.Read(handle, chunk, kCrcReadChunk);
+    if (got == 0) break;
+    // The bytes read so far are not the file: no CRC rather than a wrong one.
+    if (got < 0) {
+      outcome->result = CrcRead::kReadError;
+      return;
+    }
+    reg = CrcUpdate(reg, chunk, static_cast<size_t>(got));
+    if (!keepReading()) {
+      outcome->result = CrcRead::kStopped;
+      return;
+    }
+    position += static_cast<uint64_t>(got);
+    if (static_cast<size_t>(got) < kCrcReadChunk && position == size) break;
+  }
+  outcome->value = ~reg;
+}
+
+// The CRC-32 text of `outcome` for `shownPath`, with a message for a read
+// that failed part way.
+void WriteCrcText(Run& run, const CrcOutcome& outcome, const std::string& shownPath, int64_t startOffset,
+                  char* text) {
+  switch (outcome.result) {
+    case CrcRead::kDone:
+      CrcToText(outcome.value, text);
+      return;
+    case CrcRead::kCannotPosition:
+      fprintf(run.message, "\nCan't position %s at byte %" PRId64 ": CRC not computed\n", shownPath.c_str(),
+              startOffset);
+      break;
+    case CrcRead::kReadError:
+      fprintf(run.message, "\nRead error in %s: CRC not computed\n", shownPath.c_str());
+      break;
+    case CrcRead::kCannotOpen:
+    case CrcRead::kNotAFile:
+    case CrcRead::kStopped:
+      break;
+  }
+  memcpy(text, "CRCERROR", kCrcTextSize);
+}
 
 }  // namespace
 
@@ -39,7 +102,7 @@ unsigned char* AlignedReadChunk(unsigned char* block) {
 }
 
 CrcOutcome ReadFileCrc(FileSystem& fs, const std::string& path, int64_t startOffset, unsigned char* chunk,
-                       const std::function<bool()>& keepReading) {
+                       const std::function<bool()>& keepReading, bool withStreams) {
   CrcOutcome outcome;
   FileHandle handle = fs.OpenForReading(path);
   if (handle == kInvalidHandle) handle = fs.OpenFallback(path);
@@ -55,31 +118,11 @@ CrcOutcome ReadFileCrc(FileSystem& fs, const std::string& path, int64_t startOff
     return outcome;
   }
 
-  // Both opens start at the offset: a CRC from byte 0 would not be the one asked for.
-  if (startOffset > 0 && !fs.Seek(handle, static_cast<uint64_t>(startOffset))) {
-    outcome.result = CrcRead::kCannotPosition;
-    return outcome;
+  if (withStreams) {
+    outcome.streamsRead = fs.NamedStreamsOf(handle, path, &outcome.streams);
+    outcome.streamsListed = true;
   }
-
-  uint32_t reg = kCrcInitialRegister;
-  uint64_t position = startOffset > 0 ? static_cast<uint64_t>(startOffset) : 0;
-  for (;;) {
-    int64_t got = fs.Read(handle, chunk, kCrcReadChunk);
-    if (got == 0) break;
-    // The bytes read so far are not the file: no CRC rather than a wrong one.
-    if (got < 0) {
-      outcome.result = CrcRead::kReadError;
-      return outcome;
-    }
-    reg = CrcUpdate(reg, chunk, static_cast<size_t>(got));
-    if (!keepReading()) {
-      outcome.result = CrcRead::kStopped;
-      return outcome;
-    }
-    position += static_cast<uint64_t>(got);
-    if (static_cast<size_t>(got) < kCrcReadChunk && position == outcome.file.size) break;
-  }
-  outcome.value = ~reg;
+  ReadOpenCrc(fs, handle, outcome.file.size, startOffset, chunk, keepReading, &outcome);
   return outcome;
 }
 
@@ -90,29 +133,30 @@ CrcOutcome FileCrc(Run& run, const std::string& path, int64_t startOffset, char*
   // A helper stops early only when the run is to end, which it does here.
   if (readAhead && outcome.result == CrcRead::kStopped) CheckInterrupt(run);
   if (!readAhead || outcome.result == CrcRead::kStopped) {
-    outcome = ReadFileCrc(run.fs, path, startOffset, RunReadChunk(run), [&run] {
-      CheckInterrupt(run);
-      return true;
-    });
+    outcome = ReadFileCrc(run.fs, path, startOffset, RunReadChunk(run), KeepReading(run), StreamsShown(run));
   }
+  KeptStreams& kept = run.keptStreams;
+  kept.path.clear();
+  if (outcome.streamsListed) {
+    kept.path = path;
+    kept.read = outcome.streamsRead;
+    kept.streams.swap(outcome.streams);
+  }
+  WriteCrcText(run, outcome, path, startOffset, text);
+  return outcome;
+}
 
-  switch (outcome.result) {
-    case CrcRead::kDone:
-      CrcToText(outcome.value, text);
-      return outcome;
-    case CrcRead::kCannotPosition:
-      fprintf(run.message, "\nCan't position %s at byte %" PRId64 ": CRC not computed\n", path.c_str(),
-              startOffset);
-      break;
-    case CrcRead::kReadError:
-      fprintf(run.message, "\nRead error in %s: CRC not computed\n", path.c_str());
-      break;
-    case CrcRead::kCannotOpen:
-    case CrcRead::kNotAFile:
-    case CrcRead::kStopped:
-      break;
+CrcOutcome StreamCrc(Run& run, const std::string& path, const std::string& streamName, uint64_t size,
+                     const std::string& shownName, int64_t startOffset, char* text) {
+  CrcOutcome outcome;
+  const FileHandle handle = run.fs.OpenStream(path, streamName);
+  if (handle == kInvalidHandle) {
+    outcome.result = CrcRead::kCannotOpen;
+  } else {
+    HandleCloser closer(run.fs, handle);
+    ReadOpenCrc(run.fs, handle, size, startOffset, RunReadChunk(run), KeepReading(run), &outcome);
   }
-  memcpy(text, "CRCERROR", kCrcTextSize);
+  WriteCrcText(run, outcome, shownName, startOffset, text);
   return outcome;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "crc/crc.h"
 #include "platform/file_system.h"
@@ -41,6 +42,12 @@ struct CrcOutcome {
   // path names it; with every result but kCannotOpen and kNotAFile.
   FindEntry file;
 
+  // With the streams asked for and the file opened: its named streams, read
+  // through the descriptor the CRC-32 used, which costs less than by path.
+  bool streamsListed = false;
+  StreamsRead streamsRead = StreamsRead::kRead;
+  std::vector<StreamEntry> streams;
+
   bool Opened() const { return result != CrcRead::kCannotOpen && result != CrcRead::kNotAFile; }
 };
 
@@ -48,18 +55,27 @@ struct CrcOutcome {
 // `chunk` (kCrcReadChunk bytes), computing its CRC-32. A short read that ends
 // where the description said the file ends is the last one; any other short
 // read is followed by more, so a file that grows meanwhile is still read to
-// its end. `keepReading` is asked after every chunk; false stops the read
-// with kStopped. Writes nothing, so it may run on a helper thread where the
-// file system reads in parallel.
+// its end. With `withStreams` it also lists the file's named streams.
+// `keepReading` is asked after every chunk; false stops the read with
+// kStopped. Writes nothing, so it may run on a helper thread where the file
+// system reads in parallel.
 CrcOutcome ReadFileCrc(FileSystem& fs, const std::string& path, int64_t startOffset, unsigned char* chunk,
-                       const std::function<bool()>& keepReading);
+                       const std::function<bool()>& keepReading, bool withStreams);
 
 // The CRC-32 of `path` from byte `startOffset` on, as the listing shows it:
 // the outcome of ReadFileCrc, taken from the run's read-ahead when it already
 // has it, with its text (8 uppercase hex digits, or "CRCERROR" when the file
 // was opened but could not be read) in `text`, which holds kCrcTextSize
-// bytes. Reports positioning and read errors on the message stream.
+// bytes. Reports positioning and read errors on the message stream. When
+// the run lists named streams, the file's streams are kept in the run for
+// its stream records.
 CrcOutcome FileCrc(Run& run, const std::string& path, int64_t startOffset, char* text);
+
+// As FileCrc, for the named stream `streamName` of `path` (as the file
+// system's NamedStreams named it), `size` bytes long; messages name it
+// `shownName`.
+CrcOutcome StreamCrc(Run& run, const std::string& path, const std::string& streamName, uint64_t size,
+                     const std::string& shownName, int64_t startOffset, char* text);
 
 }  // namespace korven
 

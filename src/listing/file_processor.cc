@@ -46,15 +46,6 @@ bool PassesSizeFilter(Run& run, int64_t size) {
   return true;
 }
 
-void FitName(Run& run, std::string& displayName) {
-  const int width = run.settings.nameWidth;
-  if (run.settings.variableWidth && run.values.nameWidthLevel < 3) {
-    run.settings.nameWidth = static_cast<int32_t>(displayName.size());
-  } else if (static_cast<int>(displayName.size()) > width) {
-    displayName = run.values.nameWidthLevel == 3 ? FitTail(displayName, width) : FitStandard(displayName, width);
-  }
-}
-
 bool GiveAttributesBack(Run& run, const std::string& fullPath, uint32_t attributes) {
   if (run.fs.SetAttributes(fullPath, attributes)) return true;
   fprintf(run.message, "\nCan't set attributes on %s", fullPath.c_str());
@@ -142,7 +133,7 @@ void ProcessFile(Run& run, const std::string& dir, const std::string& name) {
   TimeBlock times;
   ConvertTimes(run, file.times, &times, s.zuluTime != 0);
 
-  FitName(run, displayName);
+  FitToNameWidth(run, displayName);
   ++run.counters.listedFiles;
   run.counters.listedBytes += size;
 

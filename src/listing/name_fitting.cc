@@ -1,6 +1,7 @@
 #include "listing/name_fitting.h"
 
 #include "platform/path.h"
+#include "run/run.h"
 
 namespace korven {
 
@@ -44,6 +45,15 @@ std::string FitTail(const std::string& path, int width) {
     result.append(path, static_cast<size_t>(length - (width - 3)), std::string::npos);
   }
   return result;
+}
+
+void FitToNameWidth(Run& run, std::string& text) {
+  const int width = run.settings.nameWidth;
+  if (run.settings.variableWidth && run.values.nameWidthLevel < 3) {
+    run.settings.nameWidth = static_cast<int32_t>(text.size());
+  } else if (static_cast<int>(text.size()) > width) {
+    text = run.values.nameWidthLevel == 3 ? FitTail(text, width) : FitStandard(text, width);
+  }
 }
 
 }  // namespace korven

@@ -118,12 +118,22 @@ void WriteNameField(Run& run, const std::string& text) {
           run.values.delimiterChar);
 }
 
+void WriteWholeNameField(Run& run, const std::string& text) {
+  run.recordOpen = true;
+  fprintf(run.listing, "%-*s%c", run.settings.nameWidthGiven, Showable(text, &run.buffers.shownName),
+          run.values.delimiterChar);
+}
+
 void WriteCrcField(Run& run, const char* crcText) {
   fprintf(run.listing, "%.8s%c", crcText, run.values.delimiterChar);
 }
 
 void WriteSizeField(Run& run, int64_t size) {
   fprintf(run.listing, " % 10" PRId64 "%c", size, run.values.delimiterChar);
+}
+
+void WriteStreamSizeField(Run& run, int64_t size) {
+  fprintf(run.listing, "%11" PRId64 "%c", size, run.values.delimiterChar);
 }
 
 void WriteTimeFields(Run& run, const TimeBlock& times) {

@@ -39,8 +39,13 @@ void WriteHeader(Run& run, const std::string& firstPath);
 // The name left-aligned, padded and cut to the name width. A control
 // character shows as '?' so that a record stays one line.
 void WriteNameField(Run& run, const std::string& text);
+// The name whole, then blanks up to the width as given and the delimiter:
+// the bare name of a stream with -n.
+void WriteWholeNameField(Run& run, const std::string& text);
 void WriteCrcField(Run& run, const char* crcText);
 void WriteSizeField(Run& run, int64_t size);
+// A stream's size: right-aligned in 11 characters.
+void WriteStreamSizeField(Run& run, int64_t size);
 // The time field(s) and the zone, when date and time are printed; their
 // characters are added to the accumulated record length.
 void WriteTimeFields(Run& run, const TimeBlock& times);

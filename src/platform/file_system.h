@@ -70,6 +70,24 @@ enum class FindDetail {
   kFull,
 };
 
+// One named stream of a file or directory.
+struct StreamEntry {
+  std::string name;  // ":name:$DATA": a colon, the stream name, a colon, the stream type
+  uint64_t size = 0;
+  uint32_t attributes = 0;  // the platform's stream attributes; 0 on POSIX
+};
+
+// What reading the named streams of one object came to. With every value the
+// list holds the streams read before it, and only those.
+enum class StreamsRead {
+  kRead,                     // every named stream; none when the object can't be opened
+  kHeaderUnreadable,         // a stream header could not be read
+  kNameUnreadable,           // a stream name could not be read
+  kTokenUnopenable,          // the process token could not be opened
+  kBackupPrivilegeUnknown,   // the backup privilege could not be looked up
+  kRestorePrivilegeUnknown,  // the restore privilege could not be looked up
+};
+
 // What a path names, links followed.
 enum class PathKind {
   kNone,         // nothing, or nothing the program may look at
@@ -142,6 +160,21 @@ class FileSystem {
   // The new position, the file's length; -1 when it can't be moved.
   virtual int64_t SeekToEnd(FileHandle /*handle*/) { return -1; }
   virtual bool SetLength(FileHandle /*handle*/, uint64_t /*length*/) { return false; }
+
+  // The named streams of a file or directory (of the file a link points to),
+  // in the platform's order; on POSIX the `user.` extended attributes, in
+  // byte order of their names. Several threads may call it on the same terms
+  // as OpenForReading.
+  virtual StreamsRead NamedStreams(const std::string& path, std::vector<StreamEntry>* streams) = 0;
+  // As NamedStreams, for the file open for reading as `handle` (`path`
+  // names it); cheaper where the platform reads them through the handle.
+  virtual StreamsRead NamedStreamsOf(FileHandle /*handle*/, const std::string& path,
+                                     std::vector<StreamEntry>* streams) {
+    return NamedStreams(path, streams);
+  }
+  // Opens the stream `streamName` (as NamedStreams named it) of `path` for
+  // Read, Seek and Close.
+  virtual FileHandle OpenStream(const std::string& path, const std::string& streamName) = 0;
 
   virtual bool GetAttributes(const std::string& path, uint32_t* attributes) = 0;
   virtual bool SetAttributes(const std::string& path, uint32_t attributes) = 0;

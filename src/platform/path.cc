@@ -1,5 +1,6 @@
 #include "platform/path.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -61,6 +62,11 @@ size_t NameStart(std::string_view path) {
     if (IsPathSeparator(path[i - 1]) || (i == 2 && BeginsWithDrive(path))) return i;
   }
   return 0;
+}
+
+bool IsRoot(std::string_view path) {
+  if (BeginsWithDrive(path)) path.remove_prefix(2);
+  return !path.empty() && std::all_of(path.begin(), path.end(), IsPathSeparator);
 }
 
 std::string WithTrailingSeparator(std::string path) {

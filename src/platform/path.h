@@ -27,6 +27,10 @@ bool IsPathSeparator(char c);
 // colon of a drive ("C:*.c"); 0 when it has neither.
 size_t NameStart(std::string_view path);
 
+// True for the root directory of the file system or of a drive, with or
+// without a drive letter: "/" on POSIX, "C:\" or "\" on Win32.
+bool IsRoot(std::string_view path);
+
 // `path` with the separator at its end, added when missing.
 std::string WithTrailingSeparator(std::string path);
 

@@ -29,6 +29,9 @@ TEST(PathTest, PosixVocabulary) {
     EXPECT_EQ(WithUpperDriveLetter(c.path), c.path) << c.path;
     EXPECT_EQ(DriveRootOf(c.path), "") << c.path;
   }
+  // The walk never reads the streams of the root itself.
+  for (const char* root : {"/", "//"}) EXPECT_TRUE(IsRoot(root)) << root;
+  for (const char* other : {"", "src/", "/usr/", "./"}) EXPECT_FALSE(IsRoot(other)) << other;
 }
 
 TEST(PathTest, PosixPathsMadeNormalRootedAndRelative) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "run/run_settings.h"
@@ -54,6 +55,14 @@ struct SfvPlace {
   FileId fileId;          // the SFV file itself; not known on standard output
 };
 
+// The named streams of the file whose CRC-32 was read last, read through the
+// same descriptor and kept for its stream records.
+struct KeptStreams {
+  std::string path;  // that file's path; empty when none are kept
+  StreamsRead read = StreamsRead::kRead;
+  std::vector<StreamEntry> streams;
+};
+
 struct Run {
   Run(FileSystem& fileSystem, System& system) : fs(fileSystem), sys(system) {}
   // Closes an output file the run left open, while its buffer still exists.
@@ -98,6 +107,7 @@ struct Run {
   // The output file's stdio buffer.
   std::unique_ptr<char[]> listingBuffer;
   RunBuffers buffers;
+  KeptStreams keptStreams;
   SfvPlace sfv;
   bool terminating = false;
   // Writes the counts line of the summary for a check or a comparison;

@@ -1,8 +1,12 @@
 #include "streams/directory_streams.h"
 
+#include "platform/path.h"
+#include "streams/stream_records.h"
+
 namespace korven {
 
-// No directory holds streams until the stream reader is in place.
-long ListDirectoryStreamsOf(Run&, const std::string&) { return 0; }
+long ListDirectoryStreamsOf(Run& run, const std::string& dirPath) {
+  return ListStreams(run, dirPath, dirPath.substr(NameStart(dirPath)));
+}
 
 }  // namespace korven

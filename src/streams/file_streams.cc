@@ -1,8 +1,13 @@
 #include "streams/file_streams.h"
 
+#include "run/run.h"
+#include "streams/stream_reader.h"
+#include "streams/stream_records.h"
+
 namespace korven {
 
-// Files have no streams to list until the stream reader is in.
-void ListFileStreams(Run&, const std::string&, const std::string&) {}
+void ListFileStreams(Run& run, const std::string& fullPath, const std::string& bareName) {
+  if (StreamsShown(run)) run.counters.streamCount += ListStreams(run, fullPath, bareName);
+}
 
 }  // namespace korven

@@ -58,6 +58,13 @@ void MemoryFileSystem::AddFile(const std::string& path, const std::string& conte
   node.entry.times = times;
 }
 
+void MemoryFileSystem::AddStream(const std::string& path, const std::string& streamName,
+                                 const std::string& content) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::shared_ptr<Node> node = Find(path);
+  if (node != nullptr) node->streams.emplace_back(streamName, content);
+}
+
 void MemoryFileSystem::SetContent(const std::string& path, const std::string& content) {
   std::lock_guard<std::mutex> lock(mutex_);
   std::shared_ptr<Node> node = Find(path);
@@ -143,7 +150,11 @@ FileHandle MemoryFileSystem::Open(const std::string& path, const std::set<std::s
   }
   std::shared_ptr<Node> node = Find(path);
   if (node == nullptr || failing.count(path) != 0) return kInvalidHandle;
-  openFiles_.push_back(OpenFile{node, 0});
+  return Opening(node);
+}
+
+FileHandle MemoryFileSystem::Opening(std::shared_ptr<Node> node) {
+  openFiles_.push_back(OpenFile{std::move(node), 0});
   return static_cast<FileHandle>(openFiles_.size() - 1);
 }
 
@@ -234,6 +245,29 @@ bool MemoryFileSystem::SetLength(FileHandle handle, uint64_t length) {
   file.node->content.resize(length, '\0');
   file.node->entry.size = length;
   return true;
+}
+
+StreamsRead MemoryFileSystem::NamedStreams(const std::string& path, std::vector<StreamEntry>* streams) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  streams->clear();
+  std::shared_ptr<Node> node = Find(path);
+  if (node == nullptr) return StreamsRead::kRead;
+  for (const auto& [name, content] : node->streams) streams->push_back(StreamEntry{name, content.size(), 0});
+  return streamsRead;
+}
+
+FileHandle MemoryFileSystem::OpenStream(const std::string& path, const std::string& streamName) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::shared_ptr<Node> node = Find(path);
+  if (node == nullptr) return kInvalidHandle;
+  for (const auto& [name, content] : node->streams) {
+    if (name != streamName) continue;
+    // The stream's own bytes, read like a file's.
+    auto stream = std::make_shared<Node>();
+    stream->content = content;
+    return Opening(std::move(stream));
+  }
+  return kInvalidHandle;
 }
 
 bool MemoryFileSystem::GetAttributes(const std::string& path, uint32_t* attributes) {

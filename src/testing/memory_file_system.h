@@ -10,6 +10,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -24,6 +25,8 @@ class MemoryFileSystem : public FileSystem {
   // A directory searched without "." and "..", like the root of a drive.
   void AddRootDirectory(const std::string& path);
   void AddFile(const std::string& path, const std::string& content, const FileTimes& times = {});
+  // Gives the file or directory `path` a named stream (":name:$DATA").
+  void AddStream(const std::string& path, const std::string& streamName, const std::string& content);
   // Replaces a file's contents; a file open for reading reads the new ones.
   void SetContent(const std::string& path, const std::string& content);
   // Removes a file, as another program would; a file open for reading can
@@ -57,6 +60,7 @@ class MemoryFileSystem : public FileSystem {
   int64_t roomLeft = -1;      // bytes writes may still add, as on a filling disk; -1 no limit
   bool failSetLength = false;
   bool readsInParallel = false;  // what ReadsInParallel reports
+  StreamsRead streamsRead = StreamsRead::kRead;  // what NamedStreams reports
 
   // What was asked of it.
   int opensForReading = 0;
@@ -81,6 +85,8 @@ class MemoryFileSystem : public FileSystem {
   int64_t Write(FileHandle handle, const void* data, size_t count) override;
   int64_t SeekToEnd(FileHandle handle) override;
   bool SetLength(FileHandle handle, uint64_t length) override;
+  StreamsRead NamedStreams(const std::string& path, std::vector<StreamEntry>* streams) override;
+  FileHandle OpenStream(const std::string& path, const std::string& streamName) override;
   bool GetAttributes(const std::string& path, uint32_t* attributes) override;
   bool SetAttributes(const std::string& path, uint32_t attributes) override;
   bool TimesByHandle(const std::string& path, FileTimes* times) override;
@@ -98,6 +104,7 @@ class MemoryFileSystem : public FileSystem {
     FindEntry entry;
     std::string content;
     bool dotEntries = true;
+    std::vector<std::pair<std::string, std::string>> streams;  // name, content
   };
   struct OpenFile {
     std::shared_ptr<Node> node;  // null once closed
@@ -108,6 +115,7 @@ class MemoryFileSystem : public FileSystem {
   std::shared_ptr<Node> Find(const std::string& path);
   Node& Add(const std::string& path, uint32_t attributes);
   FileHandle Open(const std::string& path, const std::set<std::string>& failing);
+  FileHandle Opening(std::shared_ptr<Node> node);
   OpenFile& Opened(FileHandle handle);
 
   mutable std::mutex mutex_;

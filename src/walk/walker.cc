@@ -14,6 +14,7 @@
 #include "run/run.h"
 #include "run/terminate.h"
 #include "streams/directory_streams.h"
+#include "streams/stream_reader.h"
 #include "text/text.h"
 #include "walk/exclusion.h"
 
@@ -38,11 +39,6 @@ bool FitsPathBuffer(Run& run, const std::string& path, std::string_view name) {
             kPathBufferSize - 1, whole.c_str());
   }
   return false;
-}
-
-bool DirectoryStreamsShown(const Run& run) {
-  return run.volumeType == kVolumeNamedStreams && run.countingPass == 0 &&
-         run.settings.showStreams != 0;
 }
 
 void AddDirectoryStreams(Run& run, const std::string& dirPath) {
@@ -80,7 +76,7 @@ bool IsProcessed(Run& run, const std::string& path, const FindEntry& entry) {
 void HandleEntry(Run& run, const std::string& path, const FindEntry& entry, bool processed) {
   if (entry.IsDirectory()) {
     // With recursion a subdirectory's streams come when it is walked itself.
-    if (!run.settings.recurse && DirectoryStreamsShown(run) && !IsDotEntry(entry.name) &&
+    if (!run.settings.recurse && StreamsShown(run) && !IsDotEntry(entry.name) &&
         FitsPathBuffer(run, path, entry.name)) {
       AddDirectoryStreams(run, path + entry.name);
     }
@@ -114,8 +110,9 @@ void WalkPath(Run& run, const std::string& path) {
   std::vector<FindEntry> entries;
   if (!run.fs.FindFiles(path, "*.*", DetailNeeded(run), &entries) || entries.empty()) return;
 
-  // The first entry is "." everywhere but at the root of a drive.
-  if (DirectoryStreamsShown(run) && entries.front().name == ".") {
+  // The first entry is "." everywhere but at the root of a drive; a POSIX
+  // root has one, and is left out too.
+  if (StreamsShown(run) && entries.front().name == "." && !IsRoot(path)) {
     AddDirectoryStreams(run, path.substr(0, path.size() - 1));
   }
 

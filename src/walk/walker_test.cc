@@ -97,6 +97,33 @@ TEST_F(WalkerTest, DirectoryCount) {
   }
 }
 
+TEST_F(WalkerTest, DirectoryStreamsComeWhereTheWalkMeetsTheirDirectory) {
+  run_.volumeType = kVolumeNamedStreams;
+  fs_.AddStream(P("/T"), ":root:$DATA", "r");  // a drive's root: searched without "."
+  fs_.AddStream(P("/T/A"), ":a:$DATA", "a");
+  fs_.AddStream(P("/T/A/B"), ":b:$DATA", "b");
+  struct Case {
+    int recurse;
+    std::vector<std::string> listed;
+  };
+  const Case cases[] = {
+      {0, {P("/T/A:a"), P("/T/A/A1.TXT"), P("/T/A/A2.DAT"), P("/T/A/B:b")}},
+      {1, {P("/T/A:a"), P("/T/A/B:b"), P("/T/A/B/C/C1.TXT"), P("/T/A/B/B1.TXT"), P("/T/A/A1.TXT"), P("/T/A/A2.DAT")}},
+  };
+  for (const Case& c : cases) {
+    run_.listing = freopen(nullptr, "w+", run_.listing);
+    run_.counters = RunCounters{};
+    run_.settings.recurse = c.recurse;
+    WalkPath(run_, P("/T/A/"));
+    EXPECT_EQ(Listed(), c.listed) << c.recurse;
+    EXPECT_EQ(run_.counters.streamCount, 2) << c.recurse;
+    EXPECT_EQ(run_.counters.streamDirCount, 2) << c.recurse;
+  }
+  run_.listing = freopen(nullptr, "w+", run_.listing);
+  WalkPath(run_, P("/T/"));
+  EXPECT_EQ(Listed().front(), P("/T/A:a"));
+}
+
 TEST_F(WalkerTest, FileMatchingTwoTypesIsListedTwice) {
   run_.values.searchTypes = {"*.*", "*.TXT"};
   WalkPath(run_, P("/T/A/"));

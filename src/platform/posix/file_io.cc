@@ -94,6 +94,7 @@ FileHandle PosixFileSystem::OpenFallback(const std::string& path) {
 }
 
 int64_t PosixFileSystem::Read(FileHandle handle, void* buffer, size_t count) {
+  if (IsStreamHandle(handle)) return ReadOpenStream(handle, buffer, count);
   ssize_t got;
   do {
     got = read(DescriptorOf(handle), buffer, count);
@@ -102,13 +103,16 @@ int64_t PosixFileSystem::Read(FileHandle handle, void* buffer, size_t count) {
 }
 
 bool PosixFileSystem::Seek(FileHandle handle, uint64_t offset) {
+  if (IsStreamHandle(handle)) return SeekOpenStream(handle, offset);
   return lseek(DescriptorOf(handle), static_cast<off_t>(offset), SEEK_SET) != static_cast<off_t>(-1);
 }
 
 void PosixFileSystem::Close(FileHandle handle) {
   // A file that was only read is closed later, together with the files read
   // after it; anything written to is closed at once.
-  if ((handle & kUpdateHandleBit) != 0) {
+  if (IsStreamHandle(handle)) {
+    CloseOpenStream(handle);
+  } else if ((handle & kUpdateHandleBit) != 0) {
     close(DescriptorOf(handle));
   } else {
     pendingCloses.Close(static_cast<int>(handle));

@@ -16,6 +16,14 @@ namespace korven {
 constexpr FileHandle kUpdateHandleBit = FileHandle{1} << 40;
 inline int DescriptorOf(FileHandle handle) { return static_cast<int>(handle & ~kUpdateHandleBit); }
 
+// Handles of named streams carry this bit; their values are read whole when
+// they are opened and served from memory: named_streams.cc.
+constexpr FileHandle kStreamHandleBit = FileHandle{1} << 41;
+inline bool IsStreamHandle(FileHandle handle) { return (handle & kStreamHandleBit) != 0; }
+int64_t ReadOpenStream(FileHandle handle, void* buffer, size_t count);
+bool SeekOpenStream(FileHandle handle, uint64_t offset);
+void CloseOpenStream(FileHandle handle);
+
 class PosixFileSystem : public FileSystem {
  public:
   // Directory search: find_files.cc.
@@ -40,6 +48,12 @@ class PosixFileSystem : public FileSystem {
   int VolumeType(const std::string& path) override;
   bool DiskFree(const std::string& path, uint64_t* freeBytes) override;
   PathKind KindOf(const std::string& path) override;
+
+  // Named streams, the user extended attributes: named_streams.cc.
+  StreamsRead NamedStreams(const std::string& path, std::vector<StreamEntry>* streams) override;
+  StreamsRead NamedStreamsOf(FileHandle handle, const std::string& path,
+                             std::vector<StreamEntry>* streams) override;
+  FileHandle OpenStream(const std::string& path, const std::string& streamName) override;
 
   // Changing files in place for the signature: signature_io.cc.
   FileHandle OpenForUpdate(const std::string& path) override;

@@ -2,6 +2,7 @@
 #ifndef KORVEN_PLATFORM_WIN32_WIN32_FILE_SYSTEM_H_
 #define KORVEN_PLATFORM_WIN32_WIN32_FILE_SYSTEM_H_
 
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -34,6 +35,10 @@ class Win32FileSystem : public FileSystem {
   bool DiskFree(const std::string& path, uint64_t* freeBytes) override;
   PathKind KindOf(const std::string& path) override;
 
+  // Named streams, from the backup image: named_streams.cc.
+  StreamsRead NamedStreams(const std::string& path, std::vector<StreamEntry>* streams) override;
+  FileHandle OpenStream(const std::string& path, const std::string& streamName) override;
+
   // Changing files in place for the signature: signature_io.cc.
   FileHandle OpenForUpdate(const std::string& path) override;
   int64_t Write(FileHandle handle, const void* data, size_t count) override;
@@ -45,6 +50,10 @@ class Win32FileSystem : public FileSystem {
   // descriptor's operating-system handle, so Read and Seek treat every handle
   // alike; Close gives it back through the descriptor.
   FileHandle OpenWithRuntime(const std::string& path, int flags);
+
+  // The backup and restore privileges are enabled at the first stream read.
+  std::once_flag privilegesEnabled_;
+  StreamsRead privileges_ = StreamsRead::kRead;
 
   // Files opened by OpenWithRuntime: (handle, descriptor).
   std::vector<std::pair<FileHandle, int>> runtimeDescriptors_;
