@@ -14,6 +14,7 @@
 #include "platform/file_system.h"
 #include "platform/path.h"
 #include "platform/system.h"
+#include "run/output_streams.h"
 #include "run/run.h"
 #include "run/terminate.h"
 #include "text/text.h"
@@ -183,7 +184,8 @@ void Report(Run& run, CheckState& state, const ListedFile& listed, std::optional
   if (outcome != CheckOutcome::kOk) ++run.counters.failedChecks;
   if (outcome == CheckOutcome::kOk && run.settings.quietLevel > 0) return;
   EraseCheckProgress(run, &state.progress);
-  fprintf(run.listing, "%s: %s\n", Shown(listed.name).c_str(), OutcomeWord(outcome));
+  fprintf(run.listing, "%s: %s", Shown(listed.name).c_str(), OutcomeWord(outcome));
+  EndListingLine(run);
 }
 
 // Reads the batch's files with the read-ahead, then, with no file being

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/system.h"
+#include "run/output_streams.h"
 #include "run/run.h"
 #include "text/text.h"
 
@@ -24,6 +25,7 @@ void ShowCheckProgress(Run& run, CheckProgress* progress, long n, const std::str
   const size_t room = static_cast<size_t>(progress->columns - 1);
   if (line.size() > room) line.resize(room);
   fwrite(line.data(), 1, line.size(), run.message);
+  ShowAtConsole(run);
   progress->shown = static_cast<int>(line.size());
 }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "check/listing_reader.h"
+#include "run/output_streams.h"
 #include "run/run.h"
 #include "run/terminate.h"
 #include "text/text.h"
@@ -81,7 +82,8 @@ void CompareListingFiles(Run& run) {
   for (const ListingDifference& difference : CompareListings(old, now)) {
     ++run.counters.outcomes[static_cast<int>(difference.kind)];
     ++run.counters.failedChecks;
-    fprintf(run.listing, "%s\n", difference.line.c_str());
+    fprintf(run.listing, "%s", difference.line.c_str());
+    EndListingLine(run);
   }
   Terminate(run, kNormalExit);
 }

@@ -31,7 +31,6 @@ std::string TimeZoneAbbreviation(const std::string& zoneName) {
 }
 
 void ApplyEnvironmentDefaults(Run& run) {
-  run.sys.SetFileApisToAnsi();
   run.settings.timeKind = TimeKind::kWrite;
   if (EnvironmentSaysOn(run, "RESET")) run.settings.resetTimes = 1;
   if (EnvironmentSaysOn(run, "SILENT")) run.settings.quietLevel = 1;

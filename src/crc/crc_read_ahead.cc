@@ -100,7 +100,7 @@ bool CrcReadAhead::Take(const std::string& path, int64_t startOffset, CrcOutcome
     if (job.state.compare_exchange_strong(expected, kTaken)) return false;
     // Rather than wait for the helper reading this file, read one further on.
     while (job.state.load() == kReading) {
-      if (!ReadNextJob(listingChunk_)) job.state.wait(kReading);
+      if (!ReadNextJob(listingChunk_, &job)) WaitUntilRead(job);
     }
     *outcome = std::move(job.outcome);
     return true;
@@ -108,15 +108,32 @@ bool CrcReadAhead::Take(const std::string& path, int64_t startOffset, CrcOutcome
   return false;
 }
 
-bool CrcReadAhead::ReadNextJob(unsigned char* chunk) {
+// A condition variable, not an atomic wait: where the runtime has no futex,
+// its atomic wait can miss the wake-up and wait for ever.
+void CrcReadAhead::WaitUntilRead(Job& job) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  jobRead_.wait(lock, [&job] { return job.state.load() != kReading; });
+}
+
+bool CrcReadAhead::ReadNextJob(unsigned char* chunk, const Job* awaited) {
   for (size_t i = nextJob_.fetch_add(1); i < jobCount_; i = nextJob_.fetch_add(1)) {
     Job& job = jobs_[i];
     int expected = kWaiting;
     if (!job.state.compare_exchange_strong(expected, kReading)) continue;
-    auto keepReading = [this] { return !stopping_.load(std::memory_order_relaxed) && !RunEndPending(run_); };
+    // Once the awaited file is read, a big file read meanwhile is cut short
+    // after its second chunk (and read again in its turn), so that the
+    // awaited file's record never waits for it; a small one is read whole.
+    int chunksRead = 0;
+    auto keepReading = [this, awaited, &chunksRead] {
+      if (stopping_.load(std::memory_order_relaxed) || RunEndPending(run_)) return false;
+      return awaited == nullptr || ++chunksRead == 1 || awaited->state.load() == kReading;
+    };
     job.outcome = ReadFileCrc(run_.fs, job.path, startOffset_, chunk, keepReading, readsStreams_);
-    job.state.store(kDone);
-    job.state.notify_all();
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      job.state.store(kDone);
+    }
+    jobRead_.notify_all();
     return true;
   }
   return false;
@@ -131,7 +148,7 @@ void CrcReadAhead::Help(unsigned char* chunk) {
     seen = batch_;
     ++busyHelpers_;
     lock.unlock();
-    while (ReadNextJob(chunk)) {
+    while (ReadNextJob(chunk, nullptr)) {
     }
     lock.lock();
     if (--busyHelpers_ == 0) helpersIdle_.notify_all();

@@ -66,8 +66,10 @@ class CrcReadAhead {
   };
 
   // Claims the next file no one has started and reads it through `chunk`;
-  // false when none is left.
-  bool ReadNextJob(unsigned char* chunk);
+  // false when none is left. The listing passes the job it waits for.
+  bool ReadNextJob(unsigned char* chunk, const Job* awaited);
+  // Waits until the helper reading `job` has its outcome.
+  void WaitUntilRead(Job& job);
   // A helper thread's life: batches as they come, until shutdown.
   void Help(unsigned char* chunk);
 
@@ -81,6 +83,7 @@ class CrcReadAhead {
   std::mutex mutex_;
   std::condition_variable batchReady_;  // helpers wait here for a batch
   std::condition_variable helpersIdle_;  // End waits here for the helpers
+  std::condition_variable jobRead_;      // the listing waits here for a file a helper reads
   uint64_t batch_ = 0;                   // number of the current batch
   int busyHelpers_ = 0;
   bool shutdown_ = false;

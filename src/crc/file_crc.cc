@@ -9,7 +9,6 @@
 #include "crc/crc_read_ahead.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
-#include "platform/system.h"
 #include "run/run.h"
 #include "run/terminate.h"
 #include "streams/stream_reader.h"
@@ -127,10 +126,10 @@ CrcOutcome ReadFileCrc(FileSystem& fs, const std::string& path, int64_t startOff
 }
 
 CrcOutcome FileCrc(Run& run, const std::string& path, int64_t startOffset, char* text) {
-  run.sys.SetFileApisToOem();
   CrcOutcome outcome;
   bool readAhead = run.readAhead != nullptr && run.readAhead->Take(path, startOffset, &outcome);
-  // A helper stops early only when the run is to end, which it does here.
+  // A reader ahead stops early when the run is to end, which it does here,
+  // or when the listing cut its read short: then the file is read here.
   if (readAhead && outcome.result == CrcRead::kStopped) CheckInterrupt(run);
   if (!readAhead || outcome.result == CrcRead::kStopped) {
     outcome = ReadFileCrc(run.fs, path, startOffset, RunReadChunk(run), KeepReading(run), StreamsShown(run));

@@ -17,6 +17,7 @@
 #include "platform/system.h"
 #include "run/accounting.h"
 #include "run/listing_output.h"
+#include "run/output_streams.h"
 #include "run/run.h"
 #include "run/terminate.h"
 #include "walk/walker.h"
@@ -39,6 +40,7 @@ void WalkSearchPaths(Run& run) {
 
 void CountingPass(Run& run) {
   fprintf(run.message, "Counting files: ");
+  ShowAtConsole(run);
   WalkSearchPaths(run);
   if (run.settings.autoWidth) {
     int width = run.counters.longestPath + 2;
@@ -50,6 +52,7 @@ void CountingPass(Run& run) {
   if (run.settings.longNameMode == 1) run.values.recordLength += run.counters.longestName + 1;
   fprintf(run.message, "\r%7ld files to process,  %s bytes\n", run.counters.countedFiles,
           GroupDigits(run.counters.countedBytes).c_str());
+  ShowAtConsole(run);
 }
 
 }  // namespace
@@ -73,6 +76,7 @@ namespace {
   if (!args.empty()) args[0] = run.moduleFileName.data();
 
   setvbuf(stdin, nullptr, _IONBF, 0);
+  BufferStandardStreams(run);
   run.sys.InstallSignalHandlers();
   ApplyEnvironmentDefaults(run);
   ApplyBuiltInDefaults(run);

@@ -4,7 +4,6 @@
 
 #include "crc/file_crc.h"
 #include "crc/signature.h"
-#include "listing/file_lookup.h"
 #include "listing/file_times.h"
 #include "listing/name_fitting.h"
 #include "listing/progress.h"
@@ -76,7 +75,9 @@ bool LooksUpByName(const RunSettings& s) {
 // gone, or no file.
 bool LookUpByName(Run& run, const std::string& dir, const std::string& name, std::string& fullPath,
                   FindEntry* file) {
-  if (!LookUpFile(run, dir, name, file) || file->IsDirectory()) return false;
+  // By the exact name only: a name that is not found names a file gone, never
+  // one whose name merely looks like it.
+  if (!run.fs.LookUp(dir + name, file) || file->IsDirectory()) return false;
   fullPath.assign(dir).append(file->name);
   return true;
 }

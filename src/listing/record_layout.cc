@@ -7,6 +7,7 @@
 
 #include "listing/file_times.h"
 #include "run/listing_output.h"
+#include "run/output_streams.h"
 #include "run/run.h"
 #include "run/screen_pause.h"
 #include "text/text.h"
@@ -168,7 +169,7 @@ void WriteLongNameFields(Run& run, const std::string& bareName) {
 }
 
 void EndPathNameRecord(Run& run) {
-  fputc('\n', run.listing);
+  EndListingLine(run);
   run.recordOpen = false;
   CountScreenLines(run, 1);
 }

@@ -56,7 +56,8 @@ void WriteDosNameField(Run& run, const std::string& dosName);
 // to the longest name the counting pass found.
 void WriteLongNameFields(Run& run, const std::string& bareName);
 // The newline; counts the record, moves to a new disk when this one is full
-// and pauses when the console's screen is (-P).
+// and pauses when the console's screen is (-P). At a console the record
+// shows at once.
 void EndRecord(Run& run);
 // The newline of a -N record, which the disk estimate does not count.
 void EndPathNameRecord(Run& run);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <functional>
 
 #include "listing/file_times.h"
@@ -128,6 +130,31 @@ TEST(RecordLayout, LongNameFieldsComeLastWithTheExtensionBeforeThem) {
     t.run.settings.extensionField = c.extension;
     WriteLongNameFields(t.run, c.name);
     EXPECT_EQ(t.Listing(), c.fields) << c.what;
+  }
+}
+
+// What the file behind `stream` holds, without flushing the stream.
+std::string Delivered(FILE* stream) {
+  std::string text(4096, '\0');
+  ssize_t got = pread(fileno(stream), text.data(), text.size(), 0);
+  text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+  return text;
+}
+
+// At a console a record shows as soon as it ends, together with a message
+// written while it was made; elsewhere both wait in their buffers.
+TEST(RecordLayout, AtAConsoleARecordShowsWhenItEnds) {
+  for (bool console : {true, false}) {
+    TestRun t;
+    t.run.listingAtConsole = console;
+    t.run.messageAtConsole = console;
+    t.run.settings.nameWidth = 4;
+    WriteNameField(t.run, "name");
+    fputs("a message\n", t.run.message);
+    EXPECT_EQ(Delivered(t.run.listing), "") << console;
+    EndRecord(t.run);
+    EXPECT_EQ(Delivered(t.run.listing), console ? "name \n" : "") << console;
+    EXPECT_EQ(Delivered(t.run.message), console ? "a message\n" : "") << console;
   }
 }
 

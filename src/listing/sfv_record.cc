@@ -8,6 +8,7 @@
 #include "platform/file_system.h"
 #include "platform/path.h"
 #include "platform/system.h"
+#include "run/output_streams.h"
 #include "run/run.h"
 #include "text/text.h"
 
@@ -54,7 +55,8 @@ void ListSfvFile(Run& run, const std::string& fullPath, const LookedUpFile& foun
   }
   ++run.counters.listedFiles;
   run.counters.listedBytes += static_cast<int64_t>(found.file.size);
-  fprintf(run.listing, "%s %s\n", name.c_str(), found.crcText);
+  fprintf(run.listing, "%s %s", name.c_str(), found.crcText);
+  EndListingLine(run);
 }
 
 }  // namespace korven

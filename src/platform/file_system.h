@@ -48,9 +48,12 @@ struct FileId {
   bool operator==(const FileId&) const = default;
 };
 
-// One entry of a directory search: what FindFirstFileA reports.
+// One entry of a directory search: what FindFirstFile reports.
 struct FindEntry {
-  std::string name;       // long name as found on disk
+  // Long name as found on disk. On Win32 its ANSI form, with '?' for each
+  // character the code page cannot hold; handed back in a path, it still
+  // names this very object (the seam keeps the exact name).
+  std::string name;
   std::string shortName;  // 8.3 name; empty when the file has none
   uint32_t attributes = 0;
   uint64_t size = 0;

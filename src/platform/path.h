@@ -19,6 +19,8 @@ constexpr char kPathSeparator = '/';
 #endif
 constexpr bool kHasDriveLetters = kIsWin32;
 constexpr bool kSlashStartsOption = kIsWin32;
+// The option prefix shown to users: '/' where it begins an option.
+constexpr char kOptionPrefix = kSlashStartsOption ? '/' : '-';
 
 // '/' and, on Win32, '\'.
 bool IsPathSeparator(char c);

@@ -1,6 +1,5 @@
 #include "platform/standard_system.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
@@ -24,11 +23,6 @@ int64_t StandardSystem::LocalToEpoch(const CivilTime& local) {
   broken.tm_sec = local.second;
   broken.tm_isdst = -1;
   return static_cast<int64_t>(std::mktime(&broken));
-}
-
-int StandardSystem::WaitKey() {
-  int key = std::getchar();
-  return key == EOF ? -1 : key;
 }
 
 }  // namespace korven

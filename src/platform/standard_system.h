@@ -1,5 +1,5 @@
 // The part of the process seam that the C standard library serves alike on
-// every target: environment, clock, local calendar time, waiting for a key.
+// every target: environment, clock, local calendar time.
 #ifndef KORVEN_PLATFORM_STANDARD_SYSTEM_H_
 #define KORVEN_PLATFORM_STANDARD_SYSTEM_H_
 
@@ -17,7 +17,6 @@ class StandardSystem : public System {
   std::optional<std::string> GetEnv(const std::string& name) override;
   int64_t Now() override;
   int64_t LocalToEpoch(const CivilTime& local) override;
-  int WaitKey() override;
 };
 
 }  // namespace korven

@@ -3,6 +3,7 @@
 #define KORVEN_PLATFORM_SYSTEM_H_
 
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -56,8 +57,6 @@ class System {
   // Waits for one key typed at the console, read without echo; -1 when
   // standard input is no console or a signal arrived while waiting.
   virtual int ReadKey() = 0;
-  // Waits for one character from standard input (-1 at end of input).
-  virtual int WaitKey() = 0;
   // Rows of the screen when standard output and standard input are both the
   // console, else 0.
   virtual int ConsoleRows() = 0;
@@ -68,9 +67,9 @@ class System {
   // to a file or pipe.
   virtual int ErrorTerminalColumns() { return 0; }
 
-  // File-name code page of the file interfaces (no-op on POSIX).
-  virtual void SetFileApisToAnsi() = 0;
-  virtual void SetFileApisToOem() = 0;
+  // Whether `stream` writes to a console (a terminal), where a user watches
+  // the output as it comes, rather than to a file, a pipe or a device.
+  virtual bool IsConsole(FILE* stream) = 0;
 };
 
 System& RealSystem();

@@ -118,7 +118,12 @@ void ContinueOnNewDisk(Run& run) {
   run.listingIsFile = false;
 
   fprintf(run.message, "\n\nOutput disk is full, replace and hit return\n");
-  run.sys.WaitKey();
+  fflush(run.message);
+  const int key = run.sys.ReadKey();
+  CheckInterrupt(run);
+  // Nobody at a console to change the disk: the run ends, and the full disk
+  // keeps every record written to it.
+  if (key < 0) Terminate(run, kOutputFile);
 
   MeasureOutputDisk(run);
   const std::string& path = run.values.outputPath;

@@ -13,6 +13,7 @@ struct RunSettings;
 // Opens the output file when one was named and fixes the record length.
 void OpenListingOutput(Run& run);
 // Closes the full output disk, asks for a new one and reopens the file.
+// Without a console to answer, the run ends with reason 3.
 void ContinueOnNewDisk(Run& run);
 // Free bytes on the drive; ends the run with reason 3 when it can't be read.
 uint64_t DiskFree(Run& run, char driveLetter);

@@ -261,7 +261,7 @@ TEST_F(RemovableDiskTest, EstimateOfAFullDiskIsNoRecords) {
 TEST_F(RemovableDiskTest, ListingGoesOnInANewFileAfterTheHundredthRecord) {
   std::vector<std::string> fullDisks;
   system.keys = {'\n', '\n'};
-  system.onWaitKey = [&] {
+  system.onReadKey = [&] {
     fullDisks.push_back(ReadFileText(path));
     fileSystem.freeBytes = RoomFor(100);
   };
@@ -289,7 +289,8 @@ TEST_F(RemovableDiskTest, ListingGoesOnInANewFileAfterTheHundredthRecord) {
 }
 
 TEST_F(RemovableDiskTest, NewDiskSizeGivesTheNewEstimate) {
-  system.onWaitKey = [&] { fileSystem.freeBytes = RoomFor(7); };
+  system.keys = {'\n'};
+  system.onReadKey = [&] { fileSystem.freeBytes = RoomFor(7); };
   EstimateRecordsPerDisk(run);
   ListRecords(100);
   EXPECT_EQ(run.counters.recordsPerDisk, 7);
@@ -297,7 +298,8 @@ TEST_F(RemovableDiskTest, NewDiskSizeGivesTheNewEstimate) {
 }
 
 TEST_F(RemovableDiskTest, FileThatCannotBeReopenedEndsWithReasonThree) {
-  system.onWaitKey = [&] { fs::remove_all(dir); };
+  system.keys = {'\n'};
+  system.onReadKey = [&] { fs::remove_all(dir); };
   EstimateRecordsPerDisk(run);
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
@@ -312,7 +314,8 @@ TEST_F(RemovableDiskTest, FileThatCannotBeReopenedEndsWithReasonThree) {
 }
 
 TEST_F(RemovableDiskTest, UnreadableNewDiskEndsWithReasonThree) {
-  system.onWaitKey = [&] { fileSystem.diskFreeFails = true; };
+  system.keys = {'\n'};
+  system.onReadKey = [&] { fileSystem.diskFreeFails = true; };
   EstimateRecordsPerDisk(run);
   testing::internal::CaptureStderr();
   int status = StatusOf([this] { ListRecords(100); });
@@ -320,6 +323,24 @@ TEST_F(RemovableDiskTest, UnreadableNewDiskEndsWithReasonThree) {
   EXPECT_EQ(status, kOutputFile);
   EXPECT_NE(message.find("can't get disk free space\n"), std::string::npos) << message;
   EXPECT_FALSE(run.listingIsFile);
+}
+
+// Standard input is no console (or at its end): nobody can change the disk.
+TEST_F(RemovableDiskTest, WithoutAConsoleToAnswerTheRunEndsKeepingEveryRecord) {
+  EstimateRecordsPerDisk(run);
+  testing::internal::CaptureStderr();
+  int status = StatusOf([this] { ListRecords(150); });
+  std::string message = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(status, kOutputFile);
+  EXPECT_EQ(listed, 100);
+  EXPECT_FALSE(run.listingIsFile);
+  EXPECT_EQ(ReadFileText(path), Records(1, 100) +
+                                "\n Processed 100 files, 100000 bytes:  See continuation disk \n");
+  EXPECT_EQ(message.rfind("\n\nOutput disk is full, replace and hit return\n"
+                          "\nAbnormal termination. Reason: OUTPUT_FILE\n",
+                          0),
+            0u)
+      << message;
 }
 
 }  // namespace

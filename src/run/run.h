@@ -90,6 +90,10 @@ struct Run {
   // and the lines shown since the last one. 0 when the listing never pauses.
   int screenLines = 0;
   int linesOnScreen = 0;
+  // Standard output and standard error write to a console: records and
+  // progress are handed on as they are made (see ShowAtConsole).
+  bool listingAtConsole = false;
+  bool messageAtConsole = false;
 
   int countingPass = 1;
   int volumeType = 1;

@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 
+#include "platform/path.h"
 #include "run/terminate.h"
 #include "testing/temp_dir.h"
 
@@ -40,6 +41,18 @@ TEST(HelpTextTest, NamesEveryOptionAndGroup) {
       "Checking a listing", "--sfv", "--check FILE", "--ignore-missing", "--compare OLD NEW",
   };
   for (const char* text : expected) EXPECT_NE(help.find(text), std::string::npos) << text;
+}
+
+// "/r" and "src\\*.cpp" on Win32, "-r" and "src/*.cpp" on POSIX.
+TEST(HelpTextTest, SpellsOptionsAndPathsAsThePlatformDoes) {
+  std::string help = Printed(PrintHelp);
+  const std::string option(1, kOptionPrefix);
+  for (const std::string& text : {option + "r / +r ", option + "w N / " + option + "W N",
+                                   "(" + option + "rv)", "(src" + std::string(1, kPathSeparator) + "*.cpp)",
+                                   "a " + option + "V check failed"}) {
+    EXPECT_NE(help.find(text), std::string::npos) << text;
+  }
+  EXPECT_EQ(help.find_first_of("~^"), std::string::npos);
 }
 
 TEST(HelpTextTest, ListsTheExitStatusesWithTheirTexts) {

@@ -43,8 +43,8 @@ int FakeSystem::PollKey() {
   return key;
 }
 
-int FakeSystem::WaitKey() {
-  if (onWaitKey) onWaitKey();
+int FakeSystem::ReadKey() {
+  if (onReadKey) onReadKey();
   return PollKey();
 }
 

@@ -23,9 +23,10 @@ class FakeSystem : public System {
   bool interrupted = false;
   bool pipeReaderGone = false;
   int consoleRows = 0;   // 0: the listing or the keyboard is no console
-  std::deque<int> keys;  // what PollKey, ReadKey and WaitKey hand out
-  // Runs while WaitKey waits, as a user who changes a disk before the key.
-  std::function<void()> onWaitKey;
+  std::deque<int> keys;  // what PollKey and ReadKey hand out; none left: no console to read
+  bool console = false;  // what IsConsole says of every stream
+  // Runs while ReadKey waits, as a user who changes a disk before the key.
+  std::function<void()> onReadKey;
   int nowCalls = 0;  // clock readings taken
   int sleptMilliseconds = 0;
   int restoreCount = 0;
@@ -47,14 +48,12 @@ class FakeSystem : public System {
   bool InterruptPending() override { return interrupted; }
   bool PipeReaderGone() override { return pipeReaderGone; }
   int PollKey() override;
-  int ReadKey() override { return PollKey(); }
-  int WaitKey() override;
+  int ReadKey() override;
   int ConsoleRows() override { return consoleRows; }
   void RestoreConsole() override { ++restoreCount; }
   void Sleep(int milliseconds) override { sleptMilliseconds += milliseconds; }
   int ErrorTerminalColumns() override { return terminalColumns; }
-  void SetFileApisToAnsi() override {}
-  void SetFileApisToOem() override {}
+  bool IsConsole(FILE*) override { return console; }
 };
 
 }  // namespace korven

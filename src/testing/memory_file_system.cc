@@ -136,7 +136,7 @@ bool MemoryFileSystem::FindFiles(const std::string& dir, const std::string& patt
 bool MemoryFileSystem::LookUp(const std::string& path, FindEntry* entry) {
   std::lock_guard<std::mutex> lock(mutex_);
   std::shared_ptr<Node> node = Find(path);
-  if (node == nullptr || failLookUp.count(path) != 0) return false;
+  if (node == nullptr) return false;
   *entry = node->entry;
   return true;
 }

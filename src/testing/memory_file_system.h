@@ -52,9 +52,6 @@ class MemoryFileSystem : public FileSystem {
   std::set<std::string> failOpenFallback;    // paths whose OpenFallback fails
   std::set<std::string> failOpenForUpdate;   // paths whose OpenForUpdate fails
   std::set<std::string> failSetTimes;        // paths whose SetTimes fails
-  // Paths LookUp does not find, as Win32 finds no name whose bytes its code
-  // page cannot carry; a directory search still finds them.
-  std::set<std::string> failLookUp;
   int readsBeforeError = -1;  // reads that succeed before every later one fails; -1 never
   size_t readLimit = 0;       // most bytes one read returns, as from a pipe; 0 no limit
   int64_t roomLeft = -1;      // bytes writes may still add, as on a filling disk; -1 no limit

@@ -11,6 +11,7 @@
 #include "listing/progress.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
+#include "run/output_streams.h"
 #include "run/run.h"
 #include "run/terminate.h"
 #include "streams/directory_streams.h"
@@ -134,6 +135,7 @@ void WalkPath(Run& run, const std::string& path) {
       countWritten = fprintf(run.message, " %6ld ", run.counters.listedFiles);
     }
     pathWritten = fprintf(run.message, "%.*s ", 55, Showable(path, &run.buffers.shownName));
+    ShowAtConsole(run);
   }
   ListDirectory(run, path);
   EraseProgress(run, pathWritten);

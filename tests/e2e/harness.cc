@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -70,9 +69,12 @@ std::vector<std::string> ChildEnvironment(const std::vector<std::pair<std::strin
   if (UnderWine()) {
     // A private prefix made once; no debug chatter on standard error; no
     // offer to install Mono or Gecko when the prefix is first made.
+    // Host names read as UTF-8 and the program's code page 1252, whatever
+    // the machine's locale (in the C locale Wine mangles non-ASCII names).
     settings.insert(settings.begin(), {{"WINEDEBUG", "-all"},
                                        {"WINEPREFIX", EnvOr("KORVEN_WINEPREFIX", kDefaultWinePrefix)},
-                                       {"WINEDLLOVERRIDES", "mscoree,mshtml="}});
+                                       {"WINEDLLOVERRIDES", "mscoree,mshtml="},
+                                       {"LC_ALL", "C.UTF-8"}});
   }
   auto overridden = [&settings](const std::string& name) {
     if (name == "RESET" || name == "SILENT" || name == "ACCT") return true;
@@ -392,10 +394,124 @@ std::string HostPath(const std::string& path) {
   return result;
 }
 
-std::string ListedName(const std::string& path) {
-  std::string result = HostPath(path);
-  for (char& c : result) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+namespace {
+
+// UTF-8 `text` in code page 1252, '?' for a character it cannot hold. The
+// names of the tests need only its Latin-1 half.
+std::string InCodePage1252(const std::string& text) {
+  std::string result;
+  for (size_t i = 0; i < text.size();) {
+    unsigned char lead = static_cast<unsigned char>(text[i]);
+    size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    uint32_t code = length == 1 ? lead : lead & (0x7F >> length);
+    for (size_t k = 1; k < length && i + k < text.size(); ++k) code = code << 6 | (text[i + k] & 0x3F);
+    result += code < 0x80 || (code >= 0xA0 && code <= 0xFF) ? static_cast<char>(code) : '?';
+    i += length;
+  }
   return result;
+}
+
+}  // namespace
+
+std::string ListedName(const std::string& path) {
+  std::string result = UnderWine() ? InCodePage1252(HostPath(path)) : HostPath(path);
+  for (char& c : result) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return result;
+}
+
+std::vector<std::string> TracedWrites(const std::vector<std::string>& args, const std::string& cwd,
+                                      std::string* why) {
+  std::vector<std::string> writes;
+  std::string strace = FindInPath("strace");
+  std::vector<std::string> program = ProgramCommand();
+  if (strace.empty() || program.empty()) {
+    *why = strace.empty() ? "strace is not installed" : "no program to run";
+    return writes;
+  }
+  if (UnderWine()) PrepareWinePrefix(program.front());
+  TempTree scratch;
+  const std::string trace = scratch.Path("trace");
+  // The shell puts both streams on /dev/null and becomes strace.
+  std::vector<std::string> argv = {"/bin/sh", "-c", "exec \"$@\" >/dev/null 2>&1", "sh", strace, "-f", "-y",
+                                   "-qq", "-e", "trace=write,writev", "-o", trace};
+  argv.insert(argv.end(), program.begin(), program.end());
+  argv.insert(argv.end(), args.begin(), args.end());
+  RunResult result = RunCommand(argv, cwd, ChildEnvironment({}), "");
+  std::ifstream in(trace);
+  for (std::string line; std::getline(in, line);) {
+    if (line.find("write") != std::string::npos) writes.push_back(line);
+  }
+  if (result.status != 0 || writes.empty()) {
+    *why = "strace could not trace the program (status " + std::to_string(result.status) + ")";
+    writes.clear();
+  }
+  return writes;
+}
+
+LockedFile::LockedFile(const std::string& path) {
+  if (!UnderWine()) {
+    if (geteuid() == 0) {
+      why_ = "running as root, which opens any file: nothing can lock one natively";
+    } else if (chmod(path.c_str(), 0) != 0) {
+      why_ = "chmod " + path + ": " + strerror(errno);
+    }
+    return;
+  }
+  std::vector<std::string> program = ProgramCommand();
+  std::string holder = program.empty() ? "" : (fs::path(program.back()).parent_path() / "korven_hold_file.exe").string();
+  if (holder.empty() || !fs::exists(holder)) {
+    why_ = "korven_hold_file.exe is not beside KORVEN_EXE (the Win32 build makes it)";
+    return;
+  }
+  PrepareWinePrefix(program.front());
+  std::vector<std::string> argv = {program.front(), holder, HostPath(path)};
+  std::vector<std::string> envp = ChildEnvironment({});
+  std::vector<char*> argvPointers = CStrings(argv);
+  std::vector<char*> envpPointers = CStrings(envp);
+  int in[2], out[2];
+  if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) {
+    why_ = std::string("pipe: ") + strerror(errno);
+    return;
+  }
+  pid_ = fork();
+  if (pid_ == 0) {
+    dup2(in[0], 0);
+    dup2(out[1], 1);
+    execve(argvPointers[0], argvPointers.data(), envpPointers.data());
+    _exit(127);
+  }
+  close(in[0]);
+  close(out[1]);
+  toHolder_ = in[1];
+  // The holder says "held" once no one else can open the file.
+  std::string said;
+  auto deadline = std::chrono::steady_clock::now() + kRunTimeout;
+  while (said.find("held") == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+    struct pollfd ready = {out[0], POLLIN, 0};
+    if (poll(&ready, 1, 100) <= 0) continue;
+    char buffer[256];
+    ssize_t got = read(out[0], buffer, sizeof buffer);
+    if (got <= 0) break;
+    said.append(buffer, static_cast<size_t>(got));
+  }
+  close(out[0]);
+  if (said.find("held") == std::string::npos) why_ = "the holder did not hold " + path + ": " + said;
+}
+
+LockedFile::~LockedFile() {
+  if (toHolder_ >= 0) close(toHolder_);
+  if (pid_ <= 0) return;
+  auto deadline = std::chrono::steady_clock::now() + kRunTimeout;
+  while (waitpid(pid_, nullptr, WNOHANG) != pid_) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+      break;
+    }
+    usleep(10000);
+  }
 }
 
 }  // namespace korven::e2e

@@ -73,6 +73,33 @@ RunResult RunKorvenCopiedTo(const std::string& copy, const std::vector<std::stri
 RunResult RunKorvenInterrupted(const std::vector<std::string>& args, const std::string& cwd,
                                std::chrono::milliseconds after, int signalNumber = SIGINT);
 
+// Runs the program as RunKorven does, with standard output and standard error
+// on /dev/null (NUL to the Win32 program), under strace: the write calls it
+// made, one line each, with the path each went to ("write(1</dev/null>, ...").
+// Empty, with `why` saying so, when strace cannot trace here.
+std::vector<std::string> TracedWrites(const std::vector<std::string>& args, const std::string& cwd,
+                                      std::string* why);
+
+// A file no other program can open while this lives: under Wine held open
+// without sharing by a small Win32 program (korven_hold_file.exe beside
+// KORVEN_EXE); natively, a file without permissions. Held() is false, with
+// Why(), where neither can be had.
+class LockedFile {
+ public:
+  explicit LockedFile(const std::string& path);
+  ~LockedFile();
+  LockedFile(const LockedFile&) = delete;
+  LockedFile& operator=(const LockedFile&) = delete;
+
+  bool Held() const { return why_.empty(); }
+  const std::string& Why() const { return why_; }
+
+ private:
+  std::string why_;
+  int pid_ = -1;     // the holder under Wine
+  int toHolder_ = -1;  // its standard input: closing it lets the file go
+};
+
 // The text of a file the program wrote, line ends as LF (the Win32 program writes CRLF).
 std::string ReadFileText(const std::string& path);
 
@@ -80,8 +107,10 @@ std::string ReadFileText(const std::string& path);
 // with backslashes, and an absolute path on drive Z: ("Z:\tmp\x").
 std::string HostPath(const std::string& path);
 
-// A path as the listing shows it: HostPath upper-cased
-// ("SUB/A.TXT" natively, "SUB\A.TXT" or "Z:\TMP\..." under Wine).
+// A path as the listing shows it: HostPath upper-cased, ASCII letters only
+// ("SUB/A.TXT" natively, "SUB\A.TXT" or "Z:\TMP\..." under Wine). Under
+// Wine the name is in code page 1252, a character it cannot hold shown as
+// '?' ("Ωmega.txt" is "?MEGA.TXT"); natively its bytes are as they are.
 std::string ListedName(const std::string& path);
 
 }  // namespace korven::e2e

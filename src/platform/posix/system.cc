@@ -229,8 +229,7 @@ class PosixSystem : public StandardSystem {
     return ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
   }
 
-  void SetFileApisToAnsi() override {}
-  void SetFileApisToOem() override {}
+  bool IsConsole(FILE* stream) override { return isatty(fileno(stream)) != 0; }
 
  private:
   static constexpr int kDefaultRows = 24;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/win32/ansi_text.h"
 #include "platform/win32/file_time.h"
 #include "platform/win32/handle.h"
 #include "platform/win32/win32_file_system.h"
@@ -12,8 +13,8 @@ namespace korven {
 namespace {
 
 // Backup semantics so that directories and protected files open too.
-HANDLE OpenExistingForReading(const std::string& path) {
-  return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+HANDLE OpenExistingForReading(const std::wstring& path) {
+  return CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                      FILE_FLAG_BACKUP_SEMANTICS | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN |
                          FILE_ATTRIBUTE_READONLY,
                      nullptr);
@@ -21,15 +22,19 @@ HANDLE OpenExistingForReading(const std::string& path) {
 
 }  // namespace
 
-// A name typed at the console may be in the OEM code page: tried as ANSI first.
+std::wstring Win32FileSystem::SystemPath(const std::string& path) {
+  std::wstring wide;
+  return names_.Resolve(path, &wide) ? LongForm(wide) : std::wstring();
+}
+
+// A name typed at the console may be in the OEM code page: tried as ANSI
+// first, then as OEM, without switching the code page of the whole process.
 FileHandle Win32FileSystem::OpenForReading(const std::string& path) {
-  bool ansiOnEntry = AreFileApisANSI();
-  if (!ansiOnEntry) SetFileApisToANSI();
-  HANDLE handle = OpenExistingForReading(path);
-  if (handle == INVALID_HANDLE_VALUE) {
-    SetFileApisToOEM();
-    handle = OpenExistingForReading(path);
-    if (ansiOnEntry) SetFileApisToANSI();
+  const std::wstring ansi = SystemPath(path);
+  HANDLE handle = ansi.empty() ? INVALID_HANDLE_VALUE : OpenExistingForReading(ansi);
+  if (handle == INVALID_HANDLE_VALUE && path.find('?') == std::string::npos) {
+    const std::wstring oem = LongForm(WideFrom(CP_OEMCP, path));
+    if (oem != ansi) handle = OpenExistingForReading(oem);
   }
   return AsFileHandle(handle);
 }
@@ -39,9 +44,12 @@ FileHandle Win32FileSystem::OpenFallback(const std::string& path) {
 }
 
 FileHandle Win32FileSystem::OpenWithRuntime(const std::string& path, int flags) {
-  int descriptor = _open(path.c_str(), flags);
+  const std::wstring wide = SystemPath(path);
+  if (wide.empty()) return kInvalidHandle;
+  int descriptor = _wopen(wide.c_str(), flags);
   if (descriptor < 0) return kInvalidHandle;
   FileHandle handle = static_cast<FileHandle>(_get_osfhandle(descriptor));
+  std::lock_guard<std::mutex> lock(runtimeMutex_);
   runtimeDescriptors_.emplace_back(handle, descriptor);
   return handle;
 }
@@ -60,14 +68,21 @@ bool Win32FileSystem::Seek(FileHandle handle, uint64_t offset) {
 }
 
 void Win32FileSystem::Close(FileHandle handle) {
-  auto opened = std::find_if(runtimeDescriptors_.begin(), runtimeDescriptors_.end(),
-                             [handle](const auto& entry) { return entry.first == handle; });
-  if (opened == runtimeDescriptors_.end()) {
-    CloseHandle(AsHandle(handle));
-    return;
+  int descriptor = -1;
+  {
+    std::lock_guard<std::mutex> lock(runtimeMutex_);
+    auto opened = std::find_if(runtimeDescriptors_.begin(), runtimeDescriptors_.end(),
+                               [handle](const auto& entry) { return entry.first == handle; });
+    if (opened != runtimeDescriptors_.end()) {
+      descriptor = opened->second;
+      runtimeDescriptors_.erase(opened);
+    }
   }
-  _close(opened->second);
-  runtimeDescriptors_.erase(opened);
+  if (descriptor < 0) {
+    CloseHandle(AsHandle(handle));
+  } else {
+    _close(descriptor);
+  }
 }
 
 bool Win32FileSystem::Describe(FileHandle handle, FindEntry* entry) {
@@ -84,19 +99,19 @@ bool Win32FileSystem::Describe(FileHandle handle, FindEntry* entry) {
 }
 
 bool Win32FileSystem::GetAttributes(const std::string& path, uint32_t* attributes) {
-  DWORD found = GetFileAttributesA(path.c_str());
+  DWORD found = GetFileAttributesW(SystemPath(path).c_str());
   if (found == INVALID_FILE_ATTRIBUTES) return false;
   *attributes = found;
   return true;
 }
 
 bool Win32FileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
-  return SetFileAttributesA(path.c_str(), attributes) != 0;
+  return SetFileAttributesW(SystemPath(path).c_str(), attributes) != 0;
 }
 
 bool Win32FileSystem::TimesByHandle(const std::string& path, FileTimes* times) {
-  HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE handle = CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION info;
   bool ok = GetFileInformationByHandle(handle, &info) != 0;
@@ -111,8 +126,8 @@ bool Win32FileSystem::TimesByHandle(const std::string& path, FileTimes* times) {
 // A time of 0 leaves that time as it is. A symbolic link gets the times
 // itself: the file it points to is not changed through it.
 bool Win32FileSystem::SetTimes(const std::string& path, const FileTimes& times) {
-  HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING,
+  HANDLE handle = CreateFileW(SystemPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING,
                               FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT,
                               nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
@@ -155,8 +170,8 @@ bool Win32FileSystem::DiskFree(const std::string& path, uint64_t* freeBytes) {
 // Asked of an open handle: a device name (CON, NUL) or a pipe opens as no
 // disk file, which the attributes alone would not tell.
 PathKind Win32FileSystem::KindOf(const std::string& path) {
-  HANDLE handle = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE handle = CreateFileW(SystemPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return PathKind::kNone;
   PathKind kind = PathKind::kOther;
   BY_HANDLE_FILE_INFORMATION info;

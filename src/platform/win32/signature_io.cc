@@ -12,7 +12,7 @@ namespace korven {
 // The runtime's low-level binary read-write open, as the signature expects;
 // never of a symbolic link, which the runtime would follow.
 FileHandle Win32FileSystem::OpenForUpdate(const std::string& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
+  DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
     return kInvalidHandle;
   }

@@ -7,6 +7,7 @@
 
 #include "platform/standard_system.h"
 #include "platform/system.h"
+#include "platform/win32/ansi_text.h"
 #include "platform/win32/file_time.h"
 
 namespace korven {
@@ -25,25 +26,27 @@ void OnInterrupt(int signalNumber) {
 
 class Win32System : public StandardSystem {
  public:
-  // Whole, however long: a name cut short would be another file's.
+  // Whole, however long: a name cut short would be another file's. Both
+  // paths are asked in the wide form: an ANSI form could name a lookalike of
+  // another directory.
   std::string ModuleFileName() override {
-    std::string name(MAX_PATH + 1, '\0');
-    DWORD length = GetModuleFileNameA(nullptr, name.data(), static_cast<DWORD>(name.size()));
+    std::wstring name(MAX_PATH + 1, L'\0');
+    DWORD length = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
     while (length == name.size() && name.size() < 32768) {
       name.resize(name.size() * 2);
-      length = GetModuleFileNameA(nullptr, name.data(), static_cast<DWORD>(name.size()));
+      length = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
     }
     name.resize(length);
-    return name;
+    return AnsiPathFrom(name);
   }
 
   std::string CurrentDirectory() override {
-    DWORD needed = GetCurrentDirectoryA(0, nullptr);
+    DWORD needed = GetCurrentDirectoryW(0, nullptr);
     if (needed == 0) return "";
-    std::string directory(needed, '\0');
-    DWORD length = GetCurrentDirectoryA(needed, directory.data());
+    std::wstring directory(needed, L'\0');
+    DWORD length = GetCurrentDirectoryW(needed, directory.data());
     directory.resize(length < needed ? length : 0);
-    return directory;
+    return AnsiPathFrom(directory);
   }
 
   std::string ComputerName() override {
@@ -93,9 +96,10 @@ class Win32System : public StandardSystem {
   }
 
   // Polled, so that Ctrl-C, which the console hands to the signal handler
-  // rather than to _getch, ends the wait.
+  // rather than to _getch, ends the wait. Standard input redirected from a
+  // file, a pipe or NUL is no keyboard: nobody can answer.
   int ReadKey() override {
-    if (!_isatty(0)) return -1;
+    if (!IsConsoleHandle(GetStdHandle(STD_INPUT_HANDLE))) return -1;
     while (!_kbhit()) {
       if (interruptPending) return -1;
       ::Sleep(20);
@@ -104,7 +108,9 @@ class Win32System : public StandardSystem {
   }
 
   int ConsoleRows() override {
-    if (!_isatty(0) || !_isatty(1)) return 0;
+    if (!IsConsoleHandle(GetStdHandle(STD_INPUT_HANDLE)) || !IsConsoleHandle(GetStdHandle(STD_OUTPUT_HANDLE))) {
+      return 0;
+    }
     CONSOLE_SCREEN_BUFFER_INFO info;
     if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info)) return kDefaultRows;
     return info.srWindow.Bottom - info.srWindow.Top + 1;
@@ -123,8 +129,16 @@ class Win32System : public StandardSystem {
     return columns > 0 ? columns : 80;
   }
 
-  void SetFileApisToAnsi() override { SetFileApisToANSI(); }
-  void SetFileApisToOem() override { SetFileApisToOEM(); }
+  bool IsConsole(FILE* stream) override {
+    return IsConsoleHandle(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))));
+  }
+
+ private:
+  // NUL and other character devices are no console: only a console has a mode.
+  static bool IsConsoleHandle(HANDLE handle) {
+    DWORD mode = 0;
+    return handle != INVALID_HANDLE_VALUE && handle != nullptr && GetConsoleMode(handle, &mode) != 0;
+  }
 };
 
 }  // namespace

@@ -1,4 +1,6 @@
-// The Win32 file system behind the seam, on the ANSI interfaces.
+// The Win32 file system behind the seam, on the wide-character interfaces:
+// every object is found and opened by its exact name, at any length, while
+// the program above sees 8-bit ANSI names (see WideNames).
 #ifndef KORVEN_PLATFORM_WIN32_WIN32_FILE_SYSTEM_H_
 #define KORVEN_PLATFORM_WIN32_WIN32_FILE_SYSTEM_H_
 
@@ -8,6 +10,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/win32/wide_names.h"
 
 namespace korven {
 
@@ -18,9 +21,11 @@ class Win32FileSystem : public FileSystem {
   // search reports everything at once.
   bool FindFiles(const std::string& dir, const std::string& pattern, FindDetail detail,
                  std::vector<FindEntry>* found) override;
+  void ForgetDirectories() override;
   bool LookUp(const std::string& path, FindEntry* entry) override;
 
   // Reading, attributes, times and volumes: file_io.cc.
+  bool ReadsInParallel() const override { return true; }
   FileHandle OpenForReading(const std::string& path) override;
   FileHandle OpenFallback(const std::string& path) override;
   int64_t Read(FileHandle handle, void* buffer, size_t count) override;
@@ -46,16 +51,24 @@ class Win32FileSystem : public FileSystem {
   bool SetLength(FileHandle handle, uint64_t length) override;
 
  private:
+  // The wide path to hand the system for `path`, in the long form where
+  // needed; empty when `path` names nothing that can be told apart.
+  std::wstring SystemPath(const std::string& path);
+
   // The runtime library's low-level open with `flags`. The handle is the
   // descriptor's operating-system handle, so Read and Seek treat every handle
   // alike; Close gives it back through the descriptor.
   FileHandle OpenWithRuntime(const std::string& path, int flags);
 
+  WideNames names_;
+
   // The backup and restore privileges are enabled at the first stream read.
   std::once_flag privilegesEnabled_;
   StreamsRead privileges_ = StreamsRead::kRead;
 
-  // Files opened by OpenWithRuntime: (handle, descriptor).
+  // Files opened by OpenWithRuntime: (handle, descriptor). Readers reading
+  // ahead open and close files at once.
+  std::mutex runtimeMutex_;
   std::vector<std::pair<FileHandle, int>> runtimeDescriptors_;
 };
 
