@@ -59,9 +59,7 @@ TEST(DiskKindTest, RotationalFlagTellsAndVirtualDisksCountAsSolidState) {
        {{"queue/rotational", "1\n"}, {"device/vendor", "QEMU    \n"}},
        DiskKind::kSolidState},
       {"no entry", "", {}, DiskKind::kUnknown},
-      {"no queue", kAtaDisk, {{"device/vendor", "ATA     \n"}}, DiskKind::kUnknown},
       {"garbage", kAtaDisk, {{"queue/rotational", "yes\n"}}, DiskKind::kUnknown},
-      {"empty", kAtaDisk, {{"queue/rotational", ""}}, DiskKind::kUnknown},
       {"unreadable", kAtaDisk, {{"queue/rotational/", ""}}, DiskKind::kUnknown},
   };
   for (const Case& c : cases) {
