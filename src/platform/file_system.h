@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -125,6 +126,11 @@ class FileSystem {
   // sees the disk as it is now.
   virtual void ForgetDirectories() {}
 
+  // A file system of its own for a thread that searches directories ahead of
+  // the walk: the same disk, its directory listings and descriptors apart
+  // from this one's. Null where the platform has none.
+  virtual std::unique_ptr<FileSystem> NewSearcher() { return nullptr; }
+
   // The names of every entry of directory `dir` (ending in the separator),
   // "." and ".." left out, in no set order: also those that FindFiles does
   // not hand out, such as a link to a directory. False when `dir` can't be read.
@@ -142,9 +148,9 @@ class FileSystem {
     return entry.IsDirectory() ? PathKind::kDirectory : PathKind::kRegularFile;
   }
 
-  // True when OpenForReading, OpenFallback, Read, Seek and Close may be
-  // called from several threads at once, as long as no directory is being
-  // searched meanwhile.
+  // True when OpenForReading, OpenFallback, Read, Seek, Describe and Close
+  // may be called from several threads at once, also while one of them
+  // searches directories.
   virtual bool ReadsInParallel() const { return false; }
 
   // Opens for reading (directories and protected files too); on Win32 the

@@ -102,9 +102,12 @@ AtPath::~AtPath() {
 }
 
 AtPath DirectoryCache::Resolve(const std::string& path) const {
+  // The descriptors kept serve the thread that reads directories, which
+  // closes them; other threads open every path from the top.
+  const bool ownThread = reader_.load(std::memory_order_relaxed) == std::this_thread::get_id();
   size_t slash = path.find_last_of('/');
   const bool named = slash != std::string::npos && slash + 1 < path.size();
-  if (named) {
+  if (named && ownThread) {
     // The walk asks for files of the directory it read last, at the back.
     for (auto cached = chain_.rbegin(); cached != chain_.rend(); ++cached) {
       if (cached->fd >= 0 && cached->path.size() == slash + 1 && path.compare(0, slash + 1, cached->path) == 0) {
@@ -120,7 +123,7 @@ AtPath DirectoryCache::Resolve(const std::string& path) const {
   const char* name = named ? path.c_str() + slash + 1 : ".";
   int from = AT_FDCWD;
   size_t done = 0;
-  for (auto cached = chain_.rbegin(); cached != chain_.rend(); ++cached) {
+  for (auto cached = chain_.rbegin(); ownThread && cached != chain_.rend(); ++cached) {
     if (cached->fd >= 0 && directory.starts_with(cached->path)) {
       from = cached->fd;
       done = cached->path.size();
@@ -177,6 +180,7 @@ void DirectoryCache::Reopen(int child) {
 }
 
 const DirectoryCache::Directory* DirectoryCache::Read(const std::string& dir, FindDetail detail) {
+  reader_.store(std::this_thread::get_id(), std::memory_order_relaxed);
   // A cached path ends in '/', so it is an ancestor exactly when it is a
   // prefix; the directories that aren't go from the end of the walk path.
   int left = -1;  // the descriptor of the last directory dropped

@@ -3,7 +3,9 @@
 #ifndef KORVEN_PLATFORM_POSIX_DIRECTORY_CACHE_H_
 #define KORVEN_PLATFORM_POSIX_DIRECTORY_CACHE_H_
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -52,8 +54,9 @@ class DirectoryCache {
 
   // `path` for the *at calls; `path` must outlive the result. A file of the
   // directory read last is named under that directory's descriptor, so
-  // opening it costs no walk of the whole path. May be called from several
-  // threads while no Read runs.
+  // opening it costs no walk of the whole path. Threads other than the one
+  // that reads directories, which closes descriptors as it goes, are given
+  // paths from the top.
   AtPath Resolve(const std::string& path) const;
 
  private:
@@ -69,6 +72,8 @@ class DirectoryCache {
   // The walk path: each directory's path begins with the path of the one
   // before it.
   std::vector<Directory> chain_;
+  // The thread that reads directories, the only one to use chain_.
+  std::atomic<std::thread::id> reader_{};
 };
 
 }  // namespace korven

@@ -3,6 +3,7 @@
 #define KORVEN_PLATFORM_POSIX_POSIX_FILE_SYSTEM_H_
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -37,6 +38,7 @@ class PosixFileSystem : public FileSystem {
   bool LookUp(const std::string& path, FindEntry* entry) override;
   bool ListNames(const std::string& dir, std::vector<std::string>* names) override;
   void ForgetDirectories() override;
+  std::unique_ptr<FileSystem> NewSearcher() override { return std::make_unique<PosixFileSystem>(); }
 
   // Reading, attributes, times and volumes: file_io.cc.
   bool ReadsInParallel() const override { return true; }

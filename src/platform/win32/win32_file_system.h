@@ -4,6 +4,7 @@
 #ifndef KORVEN_PLATFORM_WIN32_WIN32_FILE_SYSTEM_H_
 #define KORVEN_PLATFORM_WIN32_WIN32_FILE_SYSTEM_H_
 
+#include <memory>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -22,6 +23,7 @@ class Win32FileSystem : public FileSystem {
   bool FindFiles(const std::string& dir, const std::string& pattern, FindDetail detail,
                  std::vector<FindEntry>* found) override;
   void ForgetDirectories() override;
+  std::unique_ptr<FileSystem> NewSearcher() override { return std::make_unique<Win32FileSystem>(); }
   bool LookUp(const std::string& path, FindEntry* entry) override;
 
   // Reading, attributes, times and volumes: file_io.cc.
