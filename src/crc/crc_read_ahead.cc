@@ -14,7 +14,16 @@ namespace korven {
 
 namespace {
 
-constexpr unsigned kMaxHelpers = 3;
+// Helpers per processor where the disk serves many requests at once: reads
+// of small files wait on the disk, not on a processor, and the disk's queue
+// is kept full only by many requests in flight.
+constexpr unsigned kHelpersPerProcessor = 16;
+constexpr unsigned kMaxHelpers = 64;
+
+// How far into the queue the listing looks for the file it reads: files
+// queued before it that it passed over (gone since, or skipped) are dropped.
+// A file not found this near the front is read by the listing itself.
+constexpr size_t kTakeWindow = 64;
 
 }  // namespace
 
@@ -26,17 +35,15 @@ bool ReadAheadSuits(const Run& run) {
 
 unsigned CrcReadAhead::HelpersFor(const Run& run) {
   if (!ReadAheadSuits(run)) return 0;
-  unsigned processors = std::thread::hardware_concurrency();
-  return processors <= 1 ? 0 : std::min(processors - 1, kMaxHelpers);
+  if (run.settings.threads > 0) return static_cast<unsigned>(run.settings.threads - 1);
+  const std::string& firstPath = run.values.searchPaths.empty() ? std::string(".") : run.values.searchPaths.front();
+  if (run.fs.DiskKindOf(firstPath) == DiskKind::kRotational) return 1;
+  const unsigned processors = std::max(1u, std::thread::hardware_concurrency());
+  return std::min(processors * kHelpersPerProcessor, kMaxHelpers);
 }
 
 CrcReadAhead::CrcReadAhead(Run& run, unsigned helpers)
     : run_(run), startOffset_(run.values.displacement), readsStreams_(StreamsShown(run)) {
-  if (helpers == 0) return;
-  std::unique_ptr<unsigned char[]> listingBlock(new (std::nothrow) unsigned char[kReadBufferBytes]);
-  if (!listingBlock) return;
-  listingChunk_ = AlignedReadChunk(listingBlock.get());
-  buffers_.push_back(std::move(listingBlock));
   for (unsigned i = 0; i < helpers; ++i) {
     std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[kReadBufferBytes]);
     if (!block) break;
@@ -52,116 +59,102 @@ CrcReadAhead::CrcReadAhead(Run& run, unsigned helpers)
 
 CrcReadAhead::~CrcReadAhead() {
   if (run_.readAhead == this) run_.readAhead = nullptr;
-  End();
   {
     std::lock_guard<std::mutex> lock(mutex_);
     shutdown_ = true;
+    queuing_ = false;
+    for (const std::shared_ptr<Job>& job : jobs_) job->dropped.store(true);
+    jobs_.clear();
+    started_ = 0;
   }
-  batchReady_.notify_all();
+  stopping_.store(true);
+  queued_.notify_all();
+  room_.notify_all();
   for (std::thread& helper : helpers_) helper.join();
 }
 
-void CrcReadAhead::Begin(const std::string& dir, const std::vector<const FindEntry*>& files) {
-  End();
-  if (helpers_.empty() || files.empty()) return;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    jobs_.reset(new Job[files.size()]);
-    for (size_t i = 0; i < files.size(); ++i) {
-      jobs_[i].path.assign(dir).append(files[i]->name);
-    }
-    jobCount_ = files.size();
-    nextJob_.store(0);
-    cursor_ = 0;
-    ++batch_;
-  }
-  batchReady_.notify_all();
+bool CrcReadAhead::Queue(const std::string& path, bool waitForRoom) {
+  if (helpers_.empty()) return false;
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (waitForRoom) room_.wait(lock, [this] { return !queuing_ || jobs_.size() < kMaxQueued; });
+  if (!queuing_) return false;
+  auto job = std::make_shared<Job>();
+  job->path = path;
+  jobs_.push_back(std::move(job));
+  lock.unlock();
+  queued_.notify_one();
+  return true;
 }
 
-void CrcReadAhead::End() {
-  if (jobCount_ == 0) return;
-  // No helper starts another file; those reading stop at their next chunk.
-  nextJob_.store(jobCount_);
-  stopping_.store(true);
-  std::unique_lock<std::mutex> lock(mutex_);
-  helpersIdle_.wait(lock, [this] { return busyHelpers_ == 0; });
-  jobs_.reset();
-  jobCount_ = 0;
-  stopping_.store(false);
+void CrcReadAhead::DropQueued() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const std::shared_ptr<Job>& job : jobs_) job->dropped.store(true);
+    jobs_.clear();
+    started_ = 0;
+  }
+  room_.notify_all();
+}
+
+void CrcReadAhead::StopQueuing() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    queuing_ = false;
+  }
+  room_.notify_all();
 }
 
 bool CrcReadAhead::Take(const std::string& path, int64_t startOffset, CrcOutcome* outcome) {
   if (startOffset != startOffset_) return false;
-  for (size_t i = cursor_; i < jobCount_; ++i) {
-    Job& job = jobs_[i];
-    if (job.path != path) continue;
-    cursor_ = i + 1;
-    int expected = kWaiting;
-    if (job.state.compare_exchange_strong(expected, kTaken)) return false;
-    // Rather than wait for the helper reading this file, read one further on.
-    while (job.state.load() == kReading) {
-      if (!ReadNextJob(listingChunk_, &job)) WaitUntilRead(job);
-    }
-    *outcome = std::move(job.outcome);
-    return true;
-  }
-  return false;
-}
-
-// A condition variable, not an atomic wait: where the runtime has no futex,
-// its atomic wait can miss the wake-up and wait for ever.
-void CrcReadAhead::WaitUntilRead(Job& job) {
   std::unique_lock<std::mutex> lock(mutex_);
-  jobRead_.wait(lock, [&job] { return job.state.load() != kReading; });
-}
+  const size_t window = std::min(jobs_.size(), kTakeWindow);
+  size_t at = 0;
+  while (at < window && jobs_[at]->path != path) ++at;
+  if (at == window) return false;
+  for (size_t i = 0; i < at; ++i) jobs_[i]->dropped.store(true);
+  jobs_.erase(jobs_.begin(), jobs_.begin() + static_cast<std::ptrdiff_t>(at));
+  started_ -= std::min(started_, at);
 
-bool CrcReadAhead::ReadNextJob(unsigned char* chunk, const Job* awaited) {
-  for (size_t i = nextJob_.fetch_add(1); i < jobCount_; i = nextJob_.fetch_add(1)) {
-    Job& job = jobs_[i];
-    int expected = kWaiting;
-    if (!job.state.compare_exchange_strong(expected, kReading)) continue;
-    // Once the awaited file is read, a big file read meanwhile is cut short
-    // after its second chunk (and read again in its turn), so that the
-    // awaited file's record never waits for it; a small one is read whole.
-    int chunksRead = 0;
-    auto keepReading = [this, awaited, &chunksRead] {
-      if (stopping_.load(std::memory_order_relaxed) || RunEndPending(run_)) return false;
-      return awaited == nullptr || ++chunksRead == 1 || awaited->state.load() == kReading;
-    };
-    job.outcome = ReadFileCrc(run_.fs, job.path, startOffset_, chunk, keepReading, readsStreams_);
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      job.state.store(kDone);
-    }
-    jobRead_.notify_all();
-    return true;
-  }
-  return false;
+  std::shared_ptr<Job> job = std::move(jobs_.front());
+  jobs_.pop_front();
+  const bool started = started_ > 0;
+  if (started) --started_;
+  room_.notify_one();
+  // Not started: the listing reads it now rather than wait.
+  if (!started) return false;
+  read_.wait(lock, [&job] { return job->state == State::kDone; });
+  *outcome = std::move(job->outcome);
+  return true;
 }
 
 void CrcReadAhead::Help(unsigned char* chunk) {
-  uint64_t seen = 0;
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    batchReady_.wait(lock, [&] { return shutdown_ || batch_ != seen; });
+    queued_.wait(lock, [this] { return shutdown_ || started_ < jobs_.size(); });
     if (shutdown_) return;
-    seen = batch_;
-    ++busyHelpers_;
+    std::shared_ptr<Job> job = jobs_[started_++];
+    job->state = State::kReading;
     lock.unlock();
-    while (ReadNextJob(chunk, nullptr)) {
-    }
+    auto keepReading = [this, &job] {
+      return !job->dropped.load(std::memory_order_relaxed) && !stopping_.load(std::memory_order_relaxed) &&
+             !RunEndPending(run_);
+    };
+    CrcOutcome outcome = ReadFileCrc(run_.fs, job->path, startOffset_, chunk, keepReading, readsStreams_);
     lock.lock();
-    if (--busyHelpers_ == 0) helpersIdle_.notify_all();
+    job->outcome = std::move(outcome);
+    job->state = State::kDone;
+    read_.notify_all();
   }
 }
 
 CrcReadAheadBatch::CrcReadAheadBatch(Run& run, const std::string& dir, const std::vector<const FindEntry*>& files)
     : readAhead_(run.readAhead) {
-  if (readAhead_ != nullptr) readAhead_->Begin(dir, files);
+  if (readAhead_ == nullptr) return;
+  for (const FindEntry* file : files) readAhead_->Queue(dir + file->name, false);
 }
 
 CrcReadAheadBatch::~CrcReadAheadBatch() {
-  if (readAhead_ != nullptr) readAhead_->End();
+  if (readAhead_ != nullptr) readAhead_->DropQueued();
 }
 
 }  // namespace korven

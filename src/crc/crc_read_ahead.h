@@ -1,16 +1,17 @@
-// Reading ahead of the listing: while the listing works through the files of
-// one directory search in order, helper threads read the files after the
-// current one and compute their CRC-32, so that the system calls of several
-// files are in flight at once. The listing takes each result in its turn; a
-// file no helper has started yet it reads itself, so it never waits for a
-// helper that is behind. When the run lists named streams, a helper lists
-// each file's streams too, through the descriptor its CRC-32 read.
+// Reading ahead of the listing: files are queued in the order the listing
+// will read them, helper threads read them from the front of the queue and
+// compute their CRC-32, so that the system calls of many files are in flight
+// at once, and the listing takes each result in its turn. A file no helper
+// has started yet the listing reads itself, so it never waits for a helper
+// that is behind. When the run lists named streams, a helper lists each
+// file's streams too, through the descriptor its CRC-32 read.
 #ifndef KORVEN_CRC_CRC_READ_AHEAD_H_
 #define KORVEN_CRC_CRC_READ_AHEAD_H_
 
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -32,6 +33,10 @@ bool ReadAheadSuits(const Run& run);
 
 class CrcReadAhead {
  public:
+  // Files queued and not yet taken by the listing, at most: what bounds the
+  // memory reading ahead holds, however many files a tree has.
+  static constexpr size_t kMaxQueued = 2048;
+
   // Starts up to `helpers` helper threads (fewer when memory or threads run
   // short) and registers with the run, whose FileCrc then asks it first.
   CrcReadAhead(Run& run, unsigned helpers);
@@ -40,37 +45,41 @@ class CrcReadAhead {
   CrcReadAhead(const CrcReadAhead&) = delete;
   CrcReadAhead& operator=(const CrcReadAhead&) = delete;
 
-  // The helpers for a run on this machine: one fewer than its processors,
-  // at most three; none where reading ahead does not suit the run.
+  // The helpers for this run: --threads=N gives N - 1 besides the listing;
+  // by default many on a solid-state or virtual disk, whose queue serves
+  // many requests at once, and one on a spinning disk, where parallel reads
+  // would make the heads seek back and forth. None where reading ahead does
+  // not suit the run.
   static unsigned HelpersFor(const Run& run);
 
-  // The files of directory `dir` the listing is about to read, in the order
-  // it will read them. Ends any earlier batch.
-  void Begin(const std::string& dir, const std::vector<const FindEntry*>& files);
-  // Cancels the files not started and waits for those being read.
-  void End();
+  // Queues `path` to be read after every file queued before it. With
+  // `waitForRoom` waits while kMaxQueued files are queued. False when the
+  // read-ahead is shutting down or has no helpers.
+  bool Queue(const std::string& path, bool waitForRoom);
+  // Drops every queued file the listing has not taken; a helper reading one
+  // stops at its next chunk.
+  void DropQueued();
+  // Wakes a producer waiting for room and refuses further files.
+  void StopQueuing();
 
   // Called by FileCrc, in listing order: true with the outcome when a helper
   // read `path` from `startOffset`; false when the listing should read it
-  // itself (no helper had started it, or it is not part of the batch).
+  // itself (no helper had started it, or it is not queued near the front).
+  // Files queued before it that the listing passed over are dropped.
   bool Take(const std::string& path, int64_t startOffset, CrcOutcome* outcome);
 
   size_t helperCount() const { return helpers_.size(); }
 
  private:
-  enum State : int { kWaiting, kReading, kDone, kTaken };
+  enum class State { kWaiting, kReading, kDone };
   struct Job {
     std::string path;
-    std::atomic<int> state{kWaiting};
-    CrcOutcome outcome;
+    State state = State::kWaiting;  // under mutex_
+    CrcOutcome outcome;             // set under mutex_ with kDone
+    std::atomic<bool> dropped{false};
   };
 
-  // Claims the next file no one has started and reads it through `chunk`;
-  // false when none is left. The listing passes the job it waits for.
-  bool ReadNextJob(unsigned char* chunk, const Job* awaited);
-  // Waits until the helper reading `job` has its outcome.
-  void WaitUntilRead(Job& job);
-  // A helper thread's life: batches as they come, until shutdown.
+  // A helper thread's life: the front files no one has started, until shutdown.
   void Help(unsigned char* chunk);
 
   Run& run_;
@@ -78,27 +87,23 @@ class CrcReadAhead {
   bool readsStreams_;
   std::vector<std::thread> helpers_;
   std::vector<std::unique_ptr<unsigned char[]>> buffers_;
-  unsigned char* listingChunk_ = nullptr;  // for files the listing reads ahead while it waits
 
   std::mutex mutex_;
-  std::condition_variable batchReady_;  // helpers wait here for a batch
-  std::condition_variable helpersIdle_;  // End waits here for the helpers
-  std::condition_variable jobRead_;      // the listing waits here for a file a helper reads
-  uint64_t batch_ = 0;                   // number of the current batch
-  int busyHelpers_ = 0;
+  std::condition_variable queued_;   // helpers wait here for a file
+  std::condition_variable read_;     // the listing waits here for a file a helper reads
+  std::condition_variable room_;     // a producer waits here for room
+  // Jobs in listing order; a helper reading one shares it, so a job dropped
+  // while it is read lives until its helper is done.
+  std::deque<std::shared_ptr<Job>> jobs_;
+  size_t started_ = 0;  // jobs at the front that a helper has started
   bool shutdown_ = false;
-
-  // Changed only under mutex_ while no helper is busy.
-  std::unique_ptr<Job[]> jobs_;
-  size_t jobCount_ = 0;
-
-  std::atomic<size_t> nextJob_{0};    // the next job a helper may claim
-  std::atomic<bool> stopping_{false};  // End cuts reads short
-  size_t cursor_ = 0;                  // the listing's place in the batch
+  bool queuing_ = true;
+  std::atomic<bool> stopping_{false};
 };
 
-// Runs one batch for the scope of a directory search's files: ends it on
-// every way out, an interrupt ending the run included.
+// Queues the files of one batch (a directory search's files, a part of a
+// listing to check) for the scope of their reading, and drops what the
+// listing did not take on every way out, an interrupt ending the run included.
 class CrcReadAheadBatch {
  public:
   CrcReadAheadBatch(Run& run, const std::string& dir, const std::vector<const FindEntry*>& files);
