@@ -20,6 +20,7 @@
 #include "run/output_streams.h"
 #include "run/run.h"
 #include "run/terminate.h"
+#include "walk/walk_ahead.h"
 #include "walk/walker.h"
 
 namespace korven {
@@ -30,12 +31,9 @@ constexpr char kModule[] = "run/driver";
 constexpr size_t kMaxModuleName = 260;
 constexpr size_t kMaxCurrentDirectory = 2600;
 
-// Both passes walk the same paths; normalising one already normal leaves it as it is.
+// Both passes walk the same paths, made normal before the first.
 void WalkSearchPaths(Run& run) {
-  for (std::string& path : run.values.searchPaths) {
-    NormaliseSearchPath(path);
-    WalkPath(run, path);
-  }
+  for (const std::string& path : run.values.searchPaths) WalkPath(run, path);
 }
 
 void CountingPass(Run& run) {
@@ -105,6 +103,7 @@ namespace {
     WriteHeader(run, firstPath);
   }
   run.volumeType = ProbeVolume(run, firstPath);
+  for (std::string& path : run.values.searchPaths) NormaliseSearchPath(path);
 
   if (run.listingIsFile && !run.settings.immediate) {
     CountingPass(run);
@@ -118,6 +117,7 @@ namespace {
   if (run.accounting != nullptr) fprintf(run.accounting, " %s\n", firstPath.c_str());
 
   CrcReadAhead readAhead(run, CrcReadAhead::HelpersFor(run));
+  WalkAhead walkAhead(run);
   WalkSearchPaths(run);
   Terminate(run, kNormalExit);
 }

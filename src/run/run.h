@@ -119,6 +119,8 @@ struct Run {
   void (*writeCounts)(Run& run, FILE* to) = nullptr;
   // Helper threads reading files ahead of the listing; null without them.
   CrcReadAhead* readAhead = nullptr;
+  // A search ahead of the walk queues the files the walk lists for them.
+  bool filesQueuedAhead = false;
 };
 
 }  // namespace korven

@@ -1,5 +1,6 @@
 #include "walk/exclusion.h"
 
+#include "platform/file_system.h"
 #include "run/run.h"
 #include "walk/pattern_match.h"
 
@@ -13,6 +14,11 @@ bool IsExcluded(Run& run, const std::string& name) {
     if (PatternMatch(pattern, name, flags) == 0) return true;
   }
   return false;
+}
+
+bool IsListedFile(Run& run, const std::string& dir, const FindEntry& entry) {
+  return !entry.IsDirectory() && dir.size() + entry.name.size() < kPathBufferSize &&
+         !(run.settings.excludeOn && IsExcluded(run, entry.name));
 }
 
 }  // namespace korven

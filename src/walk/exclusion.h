@@ -1,17 +1,27 @@
-// Leaves out the files whose names match one of the exclusion types.
+// Which entries of a directory search the main pass lists: files whose path
+// fits and whose names match none of the exclusion types. The walk and the
+// search ahead of it decide alike.
 #ifndef KORVEN_WALK_EXCLUSION_H_
 #define KORVEN_WALK_EXCLUSION_H_
 
+#include <cstddef>
 #include <string>
 
 namespace korven {
 
+struct FindEntry;
 struct Run;
+
+// The walker's path buffers hold this many characters with the terminator.
+constexpr size_t kPathBufferSize = 10400;
 
 // True when the bare file name `name` matches a pattern of the exclusion list.
 // The name is matched as if upper case unless excludeKeepCase is set, as the
 // closing rules upper-case the patterns.
 bool IsExcluded(Run& run, const std::string& name);
+
+// True when `entry` of directory `dir` is a file the main pass lists.
+bool IsListedFile(Run& run, const std::string& dir, const FindEntry& entry);
 
 }  // namespace korven
 

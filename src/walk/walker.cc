@@ -23,9 +23,6 @@ namespace korven {
 
 namespace {
 
-// The walker's path buffers hold this many characters with the terminator.
-constexpr size_t kPathBufferSize = 10400;
-
 bool IsDotEntry(const std::string& name) { return name == "." || name == ".."; }
 
 // Paths that would not fit the path buffers are skipped, not cut. The main
@@ -69,8 +66,7 @@ FindDetail DetailNeeded(const Run& run) { return CountsFiles(run) ? FindDetail::
 
 // A file entry the main pass hands to the file processor.
 bool IsProcessed(Run& run, const std::string& path, const FindEntry& entry) {
-  return !entry.IsDirectory() && path.size() + entry.name.size() < kPathBufferSize && !CountsFiles(run) &&
-         !(run.settings.excludeOn && IsExcluded(run, entry.name));
+  return !CountsFiles(run) && IsListedFile(run, path, entry);
 }
 
 // `processed`: IsProcessed of the entry, decided once for the directory.
@@ -97,7 +93,7 @@ void HandleEntry(Run& run, const std::string& path, const FindEntry& entry, bool
 std::vector<const FindEntry*> FilesToRead(const Run& run, const std::vector<FindEntry>& found,
                                           const std::vector<bool>& processed) {
   std::vector<const FindEntry*> files;
-  if (run.readAhead == nullptr) return files;
+  if (run.readAhead == nullptr || run.filesQueuedAhead) return files;
   for (size_t i = 0; i < found.size(); ++i) {
     if (processed[i]) files.push_back(&found[i]);
   }
