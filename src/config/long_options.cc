@@ -161,6 +161,8 @@ const NamedOption kOptions[] = {
      [](Run& run, const std::string& value, bool) { return SetDelimiter(run, value); }},
     {"displacement", Form::kValue, Where::kEverywhere, nullptr,
      [](Run& run, const std::string& value, bool) { return SetDisplacement(run, value); }},
+    {"threads", Form::kValue, Where::kEverywhere, nullptr,
+     [](Run& run, const std::string& value, bool) { return SetThreads(run, value); }},
     {"attributes", Form::kValue, Where::kEverywhere, nullptr,
      [](Run& run, const std::string& value, bool) { return SetAttributeShow(run, value); }},
     {"attribute-mask", Form::kValue, Where::kEverywhere, nullptr,

@@ -160,6 +160,15 @@ std::string SetDisplacement(Run& run, const std::string& text) {
   return "";
 }
 
+std::string SetThreads(Run& run, const std::string& text) {
+  int64_t threads;
+  if (!ParseNumber(text, 1, kMaxThreads, &threads)) {
+    return Format("\nThe number of threads must be from 1 to %d, not \"%s\"\n", kMaxThreads, text.c_str());
+  }
+  run.settings.threads = static_cast<int32_t>(threads);
+  return "";
+}
+
 void SkipFirst512(Run& run, bool on) {
   run.settings.bypass512 = on ? 1 : 0;
   run.values.displacement = on ? 512 : 0;

@@ -37,6 +37,9 @@ std::string SetDelimiter(Run& run, const std::string& text);
 std::string SetDisplacement(Run& run, const std::string& text);
 // -b
 void SkipFirst512(Run& run, bool on);
+// --threads=N
+constexpr int kMaxThreads = 256;
+std::string SetThreads(Run& run, const std::string& text);
 
 // -C / -E: a file signed or cut is written to, so its times are put back afterwards.
 enum class SignatureChange { kCreate, kErase };

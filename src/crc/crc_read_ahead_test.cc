@@ -82,7 +82,7 @@ TEST_F(CrcReadAheadTest, ResultsReadByHelpersAreTheFilesOwn) {
   }
   CrcReadAhead readAhead(run_, 2);
   ASSERT_EQ(run_.readAhead, &readAhead);
-  readAhead.Begin(dir_, Batch());
+  CrcReadAheadBatch batch(run_, dir_, Batch());
   AwaitHelperOpens(static_cast<int>(entries_.size()));
   for (size_t i = 0; i < entries_.size(); ++i) EXPECT_EQ(CrcOf(i), expected_[i]) << entries_[i].size;
   EXPECT_EQ(t_.Messages(), "");
@@ -116,7 +116,7 @@ TEST_F(CrcReadAheadTest, FileGoneBeforeItsReadIsACrcError) {
   AddFile(200);
   fs_.RemoveFile(dir_ + entries_[0].name);
   CrcReadAhead readAhead(run_, 1);
-  readAhead.Begin(dir_, Batch());
+  CrcReadAheadBatch batch(run_, dir_, Batch());
   AwaitHelperOpens(3);  // the gone file is tried by both opens
   EXPECT_EQ(CrcOf(0), "CRCERROR");
   EXPECT_EQ(CrcOf(1), expected_[1]);
@@ -126,7 +126,7 @@ TEST_F(CrcReadAheadTest, FilesOutsideTheBatchAreReadByTheListing) {
   AddFile(10);
   AddFile(20);
   CrcReadAhead readAhead(run_, 1);
-  readAhead.Begin(dir_, {&entries_[0]});
+  CrcReadAheadBatch batch(run_, dir_, {&entries_[0]});
   CrcOutcome outcome;
   EXPECT_FALSE(readAhead.Take(dir_ + entries_[1].name, 0, &outcome));
   EXPECT_FALSE(readAhead.Take(dir_ + entries_[0].name, 512, &outcome));
@@ -145,7 +145,7 @@ TEST_F(CrcReadAheadTest, StreamsAreListedWithTheCrcOfARunThatShowsThem) {
   for (unsigned helpers : {0u, 1u}) {
     helperOpens_ = 0;
     CrcReadAhead readAhead(run_, helpers);
-    readAhead.Begin(dir_, Batch());
+    CrcReadAheadBatch batch(run_, dir_, Batch());
     AwaitHelperOpens(static_cast<int>(helpers) * 2);
     const KeptStreams& kept = run_.keptStreams;
     EXPECT_EQ(CrcOf(0), expected_[0]);
@@ -163,7 +163,7 @@ TEST_F(CrcReadAheadTest, InterruptSeenByAHelperEndsTheRunWithoutACrc) {
   AddFile(kCrcReadChunk * 2);
   t_.sys.interrupted = true;
   CrcReadAhead readAhead(run_, 1);
-  readAhead.Begin(dir_, Batch());
+  CrcReadAheadBatch batch(run_, dir_, Batch());
   AwaitHelperOpens(1);
   try {
     CrcOf(0);
@@ -171,6 +171,34 @@ TEST_F(CrcReadAheadTest, InterruptSeenByAHelperEndsTheRunWithoutACrc) {
   } catch (const RunEnded& ended) {
     EXPECT_EQ(ended.status, kInputFile);
   }
+}
+
+// A search running ahead of the listing queues no more than the bound,
+// however many files come, and is let go when the run ends.
+TEST_F(CrcReadAheadTest, QueueHoldsAtMostTheBoundUntilTheListingTakes) {
+  CrcReadAhead readAhead(run_, 1);
+  std::atomic<size_t> queued{0};
+  std::thread search([&] {
+    for (size_t i = 0; i < CrcReadAhead::kMaxQueued + 10; ++i) {
+      if (!readAhead.Queue(dir_ + "gone" + std::to_string(i), true)) return;
+      ++queued;
+    }
+  });
+  auto awaitQueued = [&](size_t count) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (queued.load() < count && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // time to go past the bound, were it broken
+  };
+  awaitQueued(CrcReadAhead::kMaxQueued);
+  EXPECT_EQ(queued.load(), CrcReadAhead::kMaxQueued);
+  CrcOutcome outcome;
+  readAhead.Take(dir_ + "gone0", 0, &outcome);  // makes room for one more
+  awaitQueued(CrcReadAhead::kMaxQueued + 1);
+  readAhead.StopQueuing();
+  search.join();
+  EXPECT_EQ(queued.load(), CrcReadAhead::kMaxQueued + 1);
 }
 
 TEST_F(CrcReadAheadTest, UnregistersFromTheRunAndStartsNoHelpersWhenAskedForNone) {

@@ -39,6 +39,7 @@ struct RunSettings {
   RunMode mode = RunMode::kList;
   int32_t sfvOutput = 0;      // --sfv: the listing is an SFV file
   int32_t ignoreMissing = 0;  // --ignore-missing: a check passes over files that are gone
+  int32_t threads = 0;        // --threads=N: files read by N threads at once; 0: chosen for the disk
 
   // Selection: -r, -i, -x, the date limits -l/-g and the size limits -L/-G.
   int32_t recurse = 0;
