@@ -113,7 +113,7 @@ fi
 if step cmake -S . -B build-tsan -G Ninja -DKORVEN_WERROR=ON -DKORVEN_THREAD_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug &&
    step cmake --build build-tsan --target korven_unit_tests korven_e2e_tests; then
   TSAN_OPTIONS=halt_on_error=1 run_gtest build-tsan/korven_unit_tests --gtest_filter='CrcReadAhead*:FileCrc*'
-  TSAN_OPTIONS=halt_on_error=1 run_gtest build-tsan/korven_e2e_tests --gtest_filter='ManyFiles*:Smoke*'
+  TSAN_OPTIONS=halt_on_error=1 run_gtest build-tsan/korven_e2e_tests --gtest_filter='ManyFiles*:Smoke*:Threads*'
 fi
 
 # The Win32 program, and the end-to-end tests run against it under Wine.
