@@ -36,8 +36,8 @@ const char kUsage[] =
     "  ~A LETTERS      attribute display: d D e h m r s           --attributes=...\n"
     "  ~q -LETTERS     attribute masks: -/+ then 0 N a e h r s    --attribute-mask=...\n"
     "  ~S / +S         toggle / set listing of alternate data streams  --stream\n"
-    "                  (NTFS streams; on Linux the user.NAME extended attributes)
-  ~A, ~q, ~h, --alt-hash and --hash3 are stored only: they change no listing\n"
+    "                  (NTFS streams; on Linux the user.NAME extended attributes)\n"
+    "  ~A, ~q, ~h, --alt-hash and --hash3 are stored only: they change no listing\n"
     "\n"
     "Record layout\n"
     "  ~w N / ~W N     name width (0 = 2600); ~W keeps the file name when cutting\n"
