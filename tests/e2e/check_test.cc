@@ -143,7 +143,9 @@ TEST(Check, AnSfvFileNamesItsFilesFromWhereItLies) {
   d.tree.AddDirectory("out");
   ASSERT_EQ(d.Run({"-r", "--sfv", "-o", HostPath("out/f.sfv")}).status, 0);
   const std::string sfv = ReadFileText(d.tree.Path("out/f.sfv"));
-  EXPECT_NE(sfv.find("\n" + HostPath("../data/a.txt") + " "), std::string::npos) << sfv;
+  // Not "\n" + a temporary string: GCC 12 at -O3 takes that for an overlapping copy (-Wrestrict).
+  const std::string relative = HostPath("../data/a.txt");
+  EXPECT_NE(sfv.find("\n" + relative + " "), std::string::npos) << sfv;
   EXPECT_EQ(sfv.find("f.sfv"), std::string::npos) << sfv;
   RunResult checked = d.Run({"--check", HostPath("out/f.sfv"), "-v"});
   EXPECT_EQ(checked.status, 0) << checked.out;

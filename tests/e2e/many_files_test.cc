@@ -24,7 +24,8 @@ TEST(ManyFiles, EveryRecordCarriesItsOwnFilesCrcInDirectoryOrder) {
   std::map<std::string, std::string> expected;  // listed name -> CRC text
   for (int dir = 0; dir < 3; ++dir) {
     for (int file = 0; file < 120; ++file) {
-      std::string relative = "d" + std::to_string(dir) + "/f" + std::to_string(1000 + file) + ".bin";
+      char relative[32];
+      snprintf(relative, sizeof relative, "d%d/f%d.bin", dir, 1000 + file);
       std::string contents;
       for (int i = 0; i < (file * 131 + dir * 17) % 3000; ++i) contents += static_cast<char>(i * 31 + file + dir);
       tree.AddFile(relative, contents);

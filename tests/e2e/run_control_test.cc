@@ -34,7 +34,8 @@ TEST(RunControl, AccountingFileGetsEchoHeaderAndSummary) {
   EXPECT_EQ(result.status, 0) << result.err;
   std::string text = ReadFileText(log);
   EXPECT_NE(text.find(" \"|\" -v\n"), std::string::npos) << text;
-  EXPECT_NE(text.find(" " + HostPath(tree.Path("data")) + " -v\n"), std::string::npos) << text;
+  const std::string data = HostPath(tree.Path("data"));
+  EXPECT_NE(text.find(" " + data + " -v\n"), std::string::npos) << text;
   EXPECT_NE(text.find("  Started: "), std::string::npos) << text;
   EXPECT_NE(text.find("  1 directory, 2 files, 8 bytes: \n"), std::string::npos) << text;
   EXPECT_NE(text.find("\n\n  Finished: "), std::string::npos) << text;
