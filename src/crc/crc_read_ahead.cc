@@ -17,7 +17,7 @@ namespace {
 // Helpers per processor where the disk serves many requests at once: reads
 // of small files wait on the disk, not on a processor, and the disk's queue
 // is kept full only by many requests in flight.
-constexpr unsigned kHelpersPerProcessor = 16;
+constexpr unsigned kHelpersPerProcessor = 8;
 constexpr unsigned kMaxHelpers = 64;
 
 // How far into the queue the listing looks for the file it reads: files
@@ -73,22 +73,25 @@ CrcReadAhead::~CrcReadAhead() {
   for (std::thread& helper : helpers_) helper.join();
 }
 
-bool CrcReadAhead::Queue(const std::string& path, bool waitForRoom) {
+bool CrcReadAhead::Queue(std::span<const std::string> paths, bool waitForRoom) {
   if (helpers_.empty()) return false;
   std::unique_lock<std::mutex> lock(mutex_);
   if (waitForRoom) room_.wait(lock, [this] { return !queuing_ || jobs_.size() < kMaxQueued; });
   if (!queuing_) return false;
-  auto job = std::make_shared<Job>();
-  job->path = path;
-  jobs_.push_back(std::move(job));
+  for (const std::string& path : paths) {
+    auto job = std::make_shared<Job>();
+    job->path = path;
+    jobs_.push_back(std::move(job));
+  }
   lock.unlock();
-  queued_.notify_one();
+  queued_.notify_all();
   return true;
 }
 
-void CrcReadAhead::DropQueued() {
+void CrcReadAhead::DropQueued(size_t atLeast) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
+    if (jobs_.size() < atLeast) return;
     for (const std::shared_ptr<Job>& job : jobs_) job->dropped.store(true);
     jobs_.clear();
     started_ = 0;
@@ -148,9 +151,12 @@ void CrcReadAhead::Help(unsigned char* chunk) {
 }
 
 CrcReadAheadBatch::CrcReadAheadBatch(Run& run, const std::string& dir, const std::vector<const FindEntry*>& files)
-    : readAhead_(run.readAhead) {
+    : readAhead_(files.empty() ? nullptr : run.readAhead) {
   if (readAhead_ == nullptr) return;
-  for (const FindEntry* file : files) readAhead_->Queue(dir + file->name, false);
+  std::vector<std::string> paths;
+  paths.reserve(files.size());
+  for (const FindEntry* file : files) paths.push_back(dir + file->name);
+  readAhead_->Queue(paths, false);
 }
 
 CrcReadAheadBatch::~CrcReadAheadBatch() {

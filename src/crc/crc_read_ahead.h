@@ -14,6 +14,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -52,13 +53,13 @@ class CrcReadAhead {
   // not suit the run.
   static unsigned HelpersFor(const Run& run);
 
-  // Queues `path` to be read after every file queued before it. With
-  // `waitForRoom` waits while kMaxQueued files are queued. False when the
-  // read-ahead is shutting down or has no helpers.
-  bool Queue(const std::string& path, bool waitForRoom);
-  // Drops every queued file the listing has not taken; a helper reading one
-  // stops at its next chunk.
-  void DropQueued();
+  // Queues `paths` to be read, in order, after every file queued before
+  // them. With `waitForRoom` waits while kMaxQueued files are queued. False
+  // when the read-ahead takes no more files or has no helpers.
+  bool Queue(std::span<const std::string> paths, bool waitForRoom = true);
+  // Drops every queued file the listing has not taken, when at least
+  // `atLeast` are queued; a helper reading one stops at its next chunk.
+  void DropQueued(size_t atLeast = 0);
   // Wakes a producer waiting for room and refuses further files.
   void StopQueuing();
 

@@ -18,6 +18,7 @@ namespace korven {
 class CrcReadAhead;
 class FileSystem;
 class System;
+class WalkAhead;
 
 struct RunCounters {
   long dirCount = 0;
@@ -119,8 +120,9 @@ struct Run {
   void (*writeCounts)(Run& run, FILE* to) = nullptr;
   // Helper threads reading files ahead of the listing; null without them.
   CrcReadAhead* readAhead = nullptr;
-  // A search ahead of the walk queues the files the walk lists for them.
-  bool filesQueuedAhead = false;
+  // A search ahead of the walk, which makes the walk's directory searches
+  // and queues the files it lists for the helpers; null without it.
+  WalkAhead* walkAhead = nullptr;
 };
 
 }  // namespace korven

@@ -1,65 +1,154 @@
 #include "walk/walk_ahead.h"
 
+#include <algorithm>
 #include <new>
+#include <span>
 #include <system_error>
 
 #include "crc/crc_read_ahead.h"
-#include "platform/file_system.h"
 #include "platform/path.h"
 #include "run/run.h"
+#include "text/text.h"
 #include "walk/exclusion.h"
 
 namespace korven {
 
+namespace {
+
+// Files queued for the read-ahead under one lock.
+constexpr size_t kFilesQueuedAtOnce = 256;
+
+}  // namespace
+
 WalkAhead::WalkAhead(Run& run) : run_(run), readAhead_(run.readAhead) {
   if (readAhead_ == nullptr) return;
+  if (run.listingIsFile) outputName_.assign(run.values.outputPath, NameStart(run.values.outputPath));
   searcher_ = run.fs.NewSearcher();
   if (!searcher_) return;
   try {
     thread_ = std::thread(&WalkAhead::SearchAll, this);
   } catch (const std::system_error&) {
-    return;  // the walk queues each directory's files itself
+    return;  // the walk searches and queues each directory's files itself
   }
-  run.filesQueuedAhead = true;
+  run.walkAhead = this;
 }
 
 WalkAhead::~WalkAhead() {
+  if (run_.walkAhead == this) run_.walkAhead = nullptr;
   if (!thread_.joinable()) return;
-  stopping_.store(true);
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopping_.store(true);
+  }
+  changed_.notify_all();
   readAhead_->StopQueuing();
   thread_.join();
-  run_.filesQueuedAhead = false;
+}
+
+bool WalkAhead::TakeSearch(const std::string& dir, const std::string& pattern, std::vector<FindEntry>* found,
+                           bool* searched) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  // Every search made ahead is taken: a full queue holds files the walk
+  // passed over, and keeps the search ahead waiting for room, for ever.
+  if (searches_.empty()) readAhead_->DropQueued(CrcReadAhead::kMaxQueued);
+  changed_.wait(lock, [this] { return !searches_.empty() || searchedAll_ || stopping_.load(); });
+  if (stopping_.load()) return false;
+  if (searches_.empty() || searches_.front().dir != dir || searches_.front().pattern != pattern) {
+    GiveUp(lock);
+    return false;
+  }
+  SearchMade& next = searches_.front();
+  *searched = next.searched;
+  found->swap(next.entries);
+  searches_.pop_front();
+  lock.unlock();
+  changed_.notify_all();
+  return true;
+}
+
+void WalkAhead::GiveUp(std::unique_lock<std::mutex>& lock) {
+  stopping_.store(true);
+  searches_.clear();
+  lock.unlock();
+  changed_.notify_all();
+  readAhead_->StopQueuing();
+  readAhead_->DropQueued();
+  run_.walkAhead = nullptr;
 }
 
 void WalkAhead::SearchAll() {
   try {
     for (const std::string& path : run_.values.searchPaths) {
-      if (!Search(path)) return;
+      if (!SearchTree(path)) return;
     }
   } catch (const std::bad_alloc&) {
-    // Out of memory here: the listing reads the files not queued itself.
+    // Out of memory here: the walk waits for searches that never come, so
+    // it is told the search is over and searches the rest itself.
   }
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    searchedAll_ = true;
+  }
+  changed_.notify_all();
 }
 
-bool WalkAhead::Search(const std::string& path) {
+bool WalkAhead::Search(const std::string& dir, const std::string& pattern, std::vector<FindEntry>* entries) {
+  entries->clear();
+  return searcher_->FindFiles(dir, pattern, FindDetail::kTypes, entries);
+}
+
+bool WalkAhead::HandOn(const std::string& dir, const std::string& pattern, bool searched,
+                       const std::vector<FindEntry>& entries) {
+  SearchMade made{dir, pattern, searched, entries};
+  std::unique_lock<std::mutex> lock(mutex_);
+  changed_.wait(lock, [this] { return searches_.size() < kMaxSearchesAhead || stopping_.load(); });
+  if (stopping_.load()) return false;
+  searches_.push_back(std::move(made));
+  lock.unlock();
+  changed_.notify_all();
+  return true;
+}
+
+bool WalkAhead::QueueFilesAndHandOn(const std::string& dir, const std::string& pattern,
+                                    const std::vector<FindEntry>& entries) {
+  std::vector<std::string> paths;
+  for (const FindEntry& entry : entries) {
+    // The output file is read in its turn, with what has been written to it
+    // by then, as it is by a run of one thread.
+    if (IsListedFile(run_, dir, entry) && !EqualsIgnoreCase(entry.name, outputName_)) {
+      paths.push_back(dir + entry.name);
+    }
+  }
+  // The first files go in without waiting for room: the walk, waiting for
+  // this search, takes none before it has it.
+  const std::span<const std::string> all(paths);
+  const size_t first = std::min(paths.size(), kFilesQueuedAtOnce);
+  if (first > 0 && !readAhead_->Queue(all.first(first), false)) return false;
+  if (!HandOn(dir, pattern, true, entries)) return false;
+  for (size_t at = first; at < paths.size(); at += kFilesQueuedAtOnce) {
+    if (!readAhead_->Queue(all.subspan(at, std::min(kFilesQueuedAtOnce, paths.size() - at)))) return false;
+  }
+  return true;
+}
+
+bool WalkAhead::SearchTree(const std::string& path) {
   if (stopping_.load(std::memory_order_relaxed)) return false;
   if (path.size() + 3 >= kPathBufferSize) return true;
   std::vector<FindEntry> entries;
-  if (!searcher_->FindFiles(path, "*.*", FindDetail::kTypes, &entries) || entries.empty()) return true;
+  const bool searched = Search(path, "*.*", &entries);
+  if (!HandOn(path, "*.*", searched, entries)) return false;
+  if (!searched || entries.empty()) return true;
   if (run_.settings.recurse) {
     for (const FindEntry& entry : entries) {
       if (!entry.IsDirectory() || entry.name == "." || entry.name == "..") continue;
-      if (!Search(path + entry.name + kPathSeparator)) return false;
+      if (!SearchTree(path + entry.name + kPathSeparator)) return false;
     }
   }
   for (const std::string& type : run_.values.searchTypes) {
     if (!type.empty() && type.front() == '-') break;
     if (path.size() + type.size() >= kPathBufferSize) continue;
-    entries.clear();
-    if (!searcher_->FindFiles(path, type, FindDetail::kTypes, &entries)) continue;
-    for (const FindEntry& entry : entries) {
-      if (IsListedFile(run_, path, entry) && !readAhead_->Queue(path + entry.name, true)) return false;
-    }
+    const bool found = Search(path, type, &entries);
+    if (!(found ? QueueFilesAndHandOn(path, type, entries) : HandOn(path, type, false, entries))) return false;
   }
   return true;
 }

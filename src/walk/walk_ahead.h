@@ -1,46 +1,84 @@
 // Searching ahead of the walk: a thread of its own walks the search paths in
-// the walk's order, with a file system of its own, and queues every file the
-// walk will list for the read-ahead, so that the files of directories still
-// to come are read while the listing writes the records of earlier ones.
-// The walk reads each directory again itself, from what the search ahead
-// brought into memory: what it finds decides the listing, and a file the
-// two disagree on (changed in between) is read by the listing itself.
+// the walk's order, with a file system of its own, hands the walk each
+// directory search it made, in turn, and queues every file the walk will
+// list for the read-ahead, so that the directories and files still to come
+// are read while the listing writes the records of earlier ones. The walk
+// lists what the searches ahead found: should it ever ask for another search
+// than the next one made ahead, it searches itself from then on.
 #ifndef KORVEN_WALK_WALK_AHEAD_H_
 #define KORVEN_WALK_WALK_AHEAD_H_
 
 #include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/file_system.h"
+
 namespace korven {
 
 class CrcReadAhead;
-class FileSystem;
 struct Run;
 
 class WalkAhead {
  public:
+  // Searches made ahead and not yet taken by the walk, at most.
+  static constexpr size_t kMaxSearchesAhead = 256;
+
   // Starts searching when the run reads ahead and the platform gives a
-  // searcher. The run's search paths are normal by now.
+  // searcher, and registers with the run. The run's search paths are normal
+  // by now.
   explicit WalkAhead(Run& run);
-  // Stops the search and waits for it.
+  // Stops the search, waits for it and unregisters.
   ~WalkAhead();
   WalkAhead(const WalkAhead&) = delete;
   WalkAhead& operator=(const WalkAhead&) = delete;
 
+  // The walk's search of `dir` for `pattern`, as made ahead: true with its
+  // result in `*searched` and its entries in `found`; false when the walk
+  // must search itself.
+  bool TakeSearch(const std::string& dir, const std::string& pattern, std::vector<FindEntry>* found,
+                  bool* searched);
+
  private:
+  struct SearchMade {
+    std::string dir;
+    std::string pattern;
+    bool searched = false;
+    std::vector<FindEntry> entries;
+  };
+
   void SearchAll();
   // One search path or subdirectory (ending in the separator), as WalkPath
-  // and ListDirectory go through it; false once the read-ahead takes no more.
-  bool Search(const std::string& path);
+  // and ListDirectory go through it; false once the walk takes no more.
+  bool SearchTree(const std::string& path);
+  // Searches `dir` for `pattern` into `entries`; true when it was searched.
+  bool Search(const std::string& dir, const std::string& pattern, std::vector<FindEntry>* entries);
+  // Hands the walk a search made; false once the walk takes no more.
+  bool HandOn(const std::string& dir, const std::string& pattern, bool searched,
+              const std::vector<FindEntry>& entries);
+  // Queues the files of `entries` the walk lists, handing the search on
+  // once the first of them are queued, so that the walk finds them queued;
+  // false once the walk or the read-ahead takes no more.
+  bool QueueFilesAndHandOn(const std::string& dir, const std::string& pattern, const std::vector<FindEntry>& entries);
+  // The walk asked for another search: it searches itself from now on.
+  void GiveUp(std::unique_lock<std::mutex>& lock);
 
   Run& run_;
   CrcReadAhead* readAhead_;
   std::unique_ptr<FileSystem> searcher_;
-  std::atomic<bool> stopping_{false};
+  std::string outputName_;  // the name of the output file, never read ahead
   std::thread thread_;
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<SearchMade> searches_;
+  bool searchedAll_ = false;
+  std::atomic<bool> stopping_{false};
 };
 
 }  // namespace korven

@@ -18,6 +18,7 @@
 #include "streams/stream_reader.h"
 #include "text/text.h"
 #include "walk/exclusion.h"
+#include "walk/walk_ahead.h"
 
 namespace korven {
 
@@ -64,6 +65,15 @@ bool CountsFiles(const Run& run) { return run.countingPass == 1 && run.settings.
 // when it is processed.
 FindDetail DetailNeeded(const Run& run) { return CountsFiles(run) ? FindDetail::kFull : FindDetail::kTypes; }
 
+// A directory search of the walk: the one made ahead, where it was.
+bool SearchDirectory(Run& run, const std::string& dir, const std::string& pattern, std::vector<FindEntry>* found) {
+  bool searched;
+  if (run.walkAhead != nullptr && run.countingPass == 0 && run.walkAhead->TakeSearch(dir, pattern, found, &searched)) {
+    return searched;
+  }
+  return run.fs.FindFiles(dir, pattern, DetailNeeded(run), found);
+}
+
 // A file entry the main pass hands to the file processor.
 bool IsProcessed(Run& run, const std::string& path, const FindEntry& entry) {
   return !CountsFiles(run) && IsListedFile(run, path, entry);
@@ -93,7 +103,7 @@ void HandleEntry(Run& run, const std::string& path, const FindEntry& entry, bool
 std::vector<const FindEntry*> FilesToRead(const Run& run, const std::vector<FindEntry>& found,
                                           const std::vector<bool>& processed) {
   std::vector<const FindEntry*> files;
-  if (run.readAhead == nullptr || run.filesQueuedAhead) return files;
+  if (run.readAhead == nullptr || run.walkAhead != nullptr) return files;
   for (size_t i = 0; i < found.size(); ++i) {
     if (processed[i]) files.push_back(&found[i]);
   }
@@ -105,7 +115,7 @@ std::vector<const FindEntry*> FilesToRead(const Run& run, const std::vector<Find
 void WalkPath(Run& run, const std::string& path) {
   if (!FitsPathBuffer(run, path, "*.*")) return;
   std::vector<FindEntry> entries;
-  if (!run.fs.FindFiles(path, "*.*", DetailNeeded(run), &entries) || entries.empty()) return;
+  if (!SearchDirectory(run, path, "*.*", &entries) || entries.empty()) return;
 
   // The first entry is "." everywhere but at the root of a drive; a POSIX
   // root has one, and is left out too.
@@ -143,7 +153,7 @@ void ListDirectory(Run& run, const std::string& path) {
     if (!type.empty() && type.front() == '-') break;
     if (!FitsPathBuffer(run, path, type)) continue;
     std::vector<FindEntry> found;
-    if (!run.fs.FindFiles(path, type, DetailNeeded(run), &found)) continue;
+    if (!SearchDirectory(run, path, type, &found)) continue;
     std::vector<bool> processed(found.size());
     for (size_t i = 0; i < found.size(); ++i) processed[i] = IsProcessed(run, path, found[i]);
     CrcReadAheadBatch readAhead(run, path, FilesToRead(run, found, processed));
