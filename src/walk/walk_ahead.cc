@@ -98,8 +98,8 @@ bool WalkAhead::Search(const std::string& dir, const std::string& pattern, std::
 }
 
 bool WalkAhead::HandOn(const std::string& dir, const std::string& pattern, bool searched,
-                       const std::vector<FindEntry>& entries) {
-  SearchMade made{dir, pattern, searched, entries};
+                       std::vector<FindEntry> entries) {
+  SearchMade made{dir, pattern, searched, std::move(entries)};
   std::unique_lock<std::mutex> lock(mutex_);
   changed_.wait(lock, [this] { return searches_.size() < kMaxSearchesAhead || stopping_.load(); });
   if (stopping_.load()) return false;
@@ -110,7 +110,7 @@ bool WalkAhead::HandOn(const std::string& dir, const std::string& pattern, bool 
 }
 
 bool WalkAhead::QueueFilesAndHandOn(const std::string& dir, const std::string& pattern,
-                                    const std::vector<FindEntry>& entries) {
+                                    std::vector<FindEntry> entries) {
   std::vector<std::string> paths;
   for (const FindEntry& entry : entries) {
     // The output file is read in its turn, with what has been written to it
@@ -124,7 +124,7 @@ bool WalkAhead::QueueFilesAndHandOn(const std::string& dir, const std::string& p
   const std::span<const std::string> all(paths);
   const size_t first = std::min(paths.size(), kFilesQueuedAtOnce);
   if (first > 0 && !readAhead_->Queue(all.first(first), false)) return false;
-  if (!HandOn(dir, pattern, true, entries)) return false;
+  if (!HandOn(dir, pattern, true, std::move(entries))) return false;
   for (size_t at = first; at < paths.size(); at += kFilesQueuedAtOnce) {
     if (!readAhead_->Queue(all.subspan(at, std::min(kFilesQueuedAtOnce, paths.size() - at)))) return false;
   }
@@ -148,7 +148,8 @@ bool WalkAhead::SearchTree(const std::string& path) {
     if (!type.empty() && type.front() == '-') break;
     if (path.size() + type.size() >= kPathBufferSize) continue;
     const bool found = Search(path, type, &entries);
-    if (!(found ? QueueFilesAndHandOn(path, type, entries) : HandOn(path, type, false, entries))) return false;
+    // The walk gets this search's entries; the next search fills them anew.
+    if (!(found ? QueueFilesAndHandOn(path, type, std::move(entries)) : HandOn(path, type, false, {}))) return false;
   }
   return true;
 }
