@@ -1,6 +1,7 @@
 #include "crc/crc_read_ahead.h"
 
 #include <algorithm>
+#include <chrono>
 #include <new>
 #include <system_error>
 
@@ -25,6 +26,13 @@ constexpr unsigned kMaxHelpers = 64;
 // A file not found this near the front is read by the listing itself.
 constexpr size_t kTakeWindow = 64;
 
+// A read that takes longer waited on the disk: a small file in memory is
+// read in a few microseconds. Once slow reads outnumber fast ones by
+// kSlowReadsToWake, the files come from the disk; a read slowed now and then
+// by a busy processor does not count for that.
+constexpr auto kSlowRead = std::chrono::microseconds(50);
+constexpr int kSlowReadsToWake = 16;
+
 }  // namespace
 
 bool ReadAheadSuits(const Run& run) {
@@ -33,22 +41,34 @@ bool ReadAheadSuits(const Run& run) {
          !s.createSignature && !s.verifySignature && !s.eraseSignature;
 }
 
-unsigned CrcReadAhead::HelpersFor(const Run& run) {
-  if (!ReadAheadSuits(run)) return 0;
-  if (run.settings.threads > 0) return static_cast<unsigned>(run.settings.threads - 1);
+CrcReadAhead::HelperCount CrcReadAhead::HelpersFor(const Run& run) {
+  if (!ReadAheadSuits(run)) return {0, 0};
+  if (run.settings.threads > 0) {
+    const unsigned helpers = static_cast<unsigned>(run.settings.threads - 1);
+    return {helpers, helpers};
+  }
   const std::string& firstPath = run.values.searchPaths.empty() ? std::string(".") : run.values.searchPaths.front();
-  if (run.fs.DiskKindOf(firstPath) == DiskKind::kRotational) return 1;
+  if (run.fs.DiskKindOf(firstPath) == DiskKind::kRotational) return {1, 1};
   const unsigned processors = std::max(1u, std::thread::hardware_concurrency());
-  return std::min(processors * kHelpersPerProcessor, kMaxHelpers);
+  // In memory more threads than processors only take turns: the rest wake
+  // once a read shows the files come from the disk.
+  return {std::min(processors * kHelpersPerProcessor, kMaxHelpers), processors + 1};
 }
 
-CrcReadAhead::CrcReadAhead(Run& run, unsigned helpers)
-    : run_(run), startOffset_(run.values.displacement), readsStreams_(StreamsShown(run)) {
-  for (unsigned i = 0; i < helpers; ++i) {
+CrcReadAhead::CrcReadAhead(Run& run, const HelperCount& helpers)
+    : run_(run), startOffset_(run.values.displacement), readsStreams_(StreamsShown(run)),
+      awakeAtFirst_(helpers.awakeAtFirst) {
+  if (helpers.helpers == 0) return;
+  std::unique_ptr<unsigned char[]> listingBlock(new (std::nothrow) unsigned char[kReadBufferBytes]);
+  if (listingBlock) {
+    listingChunk_ = AlignedReadChunk(listingBlock.get());
+    buffers_.push_back(std::move(listingBlock));
+  }
+  for (unsigned i = 0; i < helpers.helpers; ++i) {
     std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[kReadBufferBytes]);
     if (!block) break;
     try {
-      helpers_.emplace_back(&CrcReadAhead::Help, this, AlignedReadChunk(block.get()));
+      helpers_.emplace_back(&CrcReadAhead::Help, this, i, AlignedReadChunk(block.get()));
     } catch (const std::system_error&) {
       break;  // no more threads: the listing reads the rest itself
     }
@@ -69,6 +89,7 @@ CrcReadAhead::~CrcReadAhead() {
   }
   stopping_.store(true);
   queued_.notify_all();
+  diskBound_.notify_all();
   room_.notify_all();
   for (std::thread& helper : helpers_) helper.join();
 }
@@ -125,28 +146,57 @@ bool CrcReadAhead::Take(const std::string& path, int64_t startOffset, CrcOutcome
   room_.notify_one();
   // Not started: the listing reads it now rather than wait.
   if (!started) return false;
-  read_.wait(lock, [&job] { return job->state == State::kDone; });
+  // Rather than wait for the helper reading it, the listing reads a file
+  // further on.
+  while (job->state != State::kDone) {
+    if (listingChunk_ == nullptr || !ReadNextJob(lock, listingChunk_, job.get())) {
+      read_.wait(lock, [&job] { return job->state == State::kDone; });
+    }
+  }
   *outcome = std::move(job->outcome);
   return true;
 }
 
-void CrcReadAhead::Help(unsigned char* chunk) {
+bool CrcReadAhead::ReadNextJob(std::unique_lock<std::mutex>& lock, unsigned char* chunk, const Job* awaited) {
+  if (started_ == jobs_.size()) return false;
+  std::shared_ptr<Job> job = jobs_[started_++];
+  job->state = State::kReading;
+  lock.unlock();
+  const auto start = std::chrono::steady_clock::now();
+  // A file the listing reads while it waits is cut short after its second
+  // chunk once the awaited file is read, and read again in its turn: the
+  // awaited record never waits for a big file.
+  int chunksRead = 0;
+  auto keepReading = [this, &job, awaited, &chunksRead] {
+    if (job->dropped.load(std::memory_order_relaxed) || stopping_.load(std::memory_order_relaxed) ||
+        RunEndPending(run_)) {
+      return false;
+    }
+    return awaited == nullptr || ++chunksRead < 2 || awaited->state != State::kDone;
+  };
+  CrcOutcome outcome = ReadFileCrc(run_.fs, job->path, startOffset_, chunk, keepReading, readsStreams_);
+  const bool slow = std::chrono::steady_clock::now() - start > kSlowRead;
+  lock.lock();
+  job->outcome = std::move(outcome);
+  job->state = State::kDone;
+  read_.notify_all();
+  if (!waitingOnDisk_) {
+    slowReadBalance_ = slow ? slowReadBalance_ + 1 : std::max(0, slowReadBalance_ - 1);
+    if (slowReadBalance_ == kSlowReadsToWake) {
+      waitingOnDisk_ = true;  // every helper reads from now on
+      diskBound_.notify_all();
+    }
+  }
+  return true;
+}
+
+void CrcReadAhead::Help(unsigned index, unsigned char* chunk) {
   std::unique_lock<std::mutex> lock(mutex_);
+  if (index >= awakeAtFirst_) diskBound_.wait(lock, [this] { return shutdown_ || waitingOnDisk_; });
   for (;;) {
     queued_.wait(lock, [this] { return shutdown_ || started_ < jobs_.size(); });
     if (shutdown_) return;
-    std::shared_ptr<Job> job = jobs_[started_++];
-    job->state = State::kReading;
-    lock.unlock();
-    auto keepReading = [this, &job] {
-      return !job->dropped.load(std::memory_order_relaxed) && !stopping_.load(std::memory_order_relaxed) &&
-             !RunEndPending(run_);
-    };
-    CrcOutcome outcome = ReadFileCrc(run_.fs, job->path, startOffset_, chunk, keepReading, readsStreams_);
-    lock.lock();
-    job->outcome = std::move(outcome);
-    job->state = State::kDone;
-    read_.notify_all();
+    ReadNextJob(lock, chunk, nullptr);
   }
 }
 

@@ -38,9 +38,18 @@ class CrcReadAhead {
   // memory reading ahead holds, however many files a tree has.
   static constexpr size_t kMaxQueued = 2048;
 
-  // Starts up to `helpers` helper threads (fewer when memory or threads run
-  // short) and registers with the run, whose FileCrc then asks it first.
-  CrcReadAhead(Run& run, unsigned helpers);
+  struct HelperCount {
+    unsigned helpers = 0;
+    // Helpers that read from the start; the others wait until a read shows
+    // that the files come from the disk.
+    unsigned awakeAtFirst = 0;
+  };
+
+  // Starts up to `helpers.helpers` helper threads (fewer when memory or
+  // threads run short) and registers with the run, whose FileCrc then asks
+  // it first.
+  CrcReadAhead(Run& run, const HelperCount& helpers);
+  CrcReadAhead(Run& run, unsigned helpers) : CrcReadAhead(run, HelperCount{helpers, helpers}) {}
   // Stops and joins the helpers and unregisters.
   ~CrcReadAhead();
   CrcReadAhead(const CrcReadAhead&) = delete;
@@ -51,7 +60,7 @@ class CrcReadAhead {
   // many requests at once, and one on a spinning disk, where parallel reads
   // would make the heads seek back and forth. None where reading ahead does
   // not suit the run.
-  static unsigned HelpersFor(const Run& run);
+  static HelperCount HelpersFor(const Run& run);
 
   // Queues `paths` to be read, in order, after every file queued before
   // them. With `waitForRoom` waits while kMaxQueued files are queued. False
@@ -75,29 +84,39 @@ class CrcReadAhead {
   enum class State { kWaiting, kReading, kDone };
   struct Job {
     std::string path;
-    State state = State::kWaiting;  // under mutex_
+    std::atomic<State> state{State::kWaiting};  // changed under mutex_
     CrcOutcome outcome;             // set under mutex_ with kDone
     std::atomic<bool> dropped{false};
   };
 
-  // A helper thread's life: the front files no one has started, until shutdown.
-  void Help(unsigned char* chunk);
+  // Reads the first file no one has started through `chunk`, with `lock`
+  // held on entry and on return; false when none is left. The listing
+  // passes the file it waits for.
+  bool ReadNextJob(std::unique_lock<std::mutex>& lock, unsigned char* chunk, const Job* awaited);
+  // The life of helper number `index`: the front files no one has started,
+  // until shutdown.
+  void Help(unsigned index, unsigned char* chunk);
 
   Run& run_;
   int64_t startOffset_;
   bool readsStreams_;
   std::vector<std::thread> helpers_;
   std::vector<std::unique_ptr<unsigned char[]>> buffers_;
+  unsigned char* listingChunk_ = nullptr;  // for files the listing reads while it waits
+  unsigned awakeAtFirst_;
 
   std::mutex mutex_;
   std::condition_variable queued_;   // helpers wait here for a file
   std::condition_variable read_;     // the listing waits here for a file a helper reads
   std::condition_variable room_;     // a producer waits here for room
+  std::condition_variable diskBound_;  // helpers asleep at first wait here for reads from the disk
   // Jobs in listing order; a helper reading one shares it, so a job dropped
   // while it is read lives until its helper is done.
   std::deque<std::shared_ptr<Job>> jobs_;
   size_t started_ = 0;  // jobs at the front that a helper has started
   bool shutdown_ = false;
+  int slowReadBalance_ = 0;     // slow reads less fast ones, never below 0
+  bool waitingOnDisk_ = false;  // reads come from the disk: every helper reads
   bool queuing_ = true;
   std::atomic<bool> stopping_{false};
 };

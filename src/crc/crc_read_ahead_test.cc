@@ -4,7 +4,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <mutex>
 #include <random>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -200,6 +202,25 @@ TEST_F(CrcReadAheadTest, QueueHoldsAtMostTheBoundUntilTheListingTakes) {
   readAhead.StopQueuing();
   search.join();
   EXPECT_EQ(queued.load(), CrcReadAhead::kMaxQueued + 1);
+}
+
+// Files in memory are read by the helpers awake from the start; once a read
+// is slow, as from a disk, every helper reads.
+TEST_F(CrcReadAheadTest, HelpersAsleepAtFirstWakeWhenReadsComeFromTheDisk) {
+  for (size_t i = 0; i < 40; ++i) AddFile(100);
+  std::mutex mutex;
+  std::set<std::thread::id> readers;
+  fs_.beforeOpen = [&](const std::string&) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    if (std::this_thread::get_id() == listingThread_) return;
+    std::lock_guard<std::mutex> lock(mutex);
+    readers.insert(std::this_thread::get_id());
+  };
+  CrcReadAhead readAhead(run_, CrcReadAhead::HelperCount{4, 1});
+  CrcReadAheadBatch batch(run_, dir_, Batch());
+  for (size_t i = 0; i < entries_.size(); ++i) ASSERT_EQ(CrcOf(i), expected_[i]) << i;
+  std::lock_guard<std::mutex> lock(mutex);
+  EXPECT_EQ(readers.size(), 4u);
 }
 
 TEST_F(CrcReadAheadTest, UnregistersFromTheRunAndStartsNoHelpersWhenAskedForNone) {
