@@ -147,9 +147,10 @@ bool CrcReadAhead::Take(const std::string& path, int64_t startOffset, CrcOutcome
   // Not started: the listing reads it now rather than wait.
   if (!started) return false;
   // Rather than wait for the helper reading it, the listing reads a file
-  // further on.
+  // further on, from memory: from the disk its own read could keep it
+  // waiting after the file it waits for is read.
   while (job->state != State::kDone) {
-    if (listingChunk_ == nullptr || !ReadNextJob(lock, listingChunk_, job.get())) {
+    if (listingChunk_ == nullptr || waitingOnDisk_ || !ReadNextJob(lock, listingChunk_, job.get())) {
       read_.wait(lock, [&job] { return job->state == State::kDone; });
     }
   }
