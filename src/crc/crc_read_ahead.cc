@@ -47,7 +47,7 @@ CrcReadAhead::HelperCount CrcReadAhead::HelpersFor(const Run& run) {
     const unsigned helpers = static_cast<unsigned>(run.settings.threads - 1);
     return {helpers, helpers};
   }
-  const std::string& firstPath = run.values.searchPaths.empty() ? std::string(".") : run.values.searchPaths.front();
+  const std::string firstPath = run.values.searchPaths.empty() ? "." : run.values.searchPaths.front();
   if (run.fs.DiskKindOf(firstPath) == DiskKind::kRotational) return {1, 1};
   const unsigned processors = std::max(1u, std::thread::hardware_concurrency());
   // In memory more threads than processors only take turns: the rest wake
@@ -94,14 +94,14 @@ CrcReadAhead::~CrcReadAhead() {
   for (std::thread& helper : helpers_) helper.join();
 }
 
-bool CrcReadAhead::Queue(std::span<const std::string> paths, bool waitForRoom) {
+bool CrcReadAhead::Queue(std::span<std::string> paths, bool waitForRoom) {
   if (helpers_.empty()) return false;
   std::unique_lock<std::mutex> lock(mutex_);
   if (waitForRoom) room_.wait(lock, [this] { return !queuing_ || jobs_.size() < kMaxQueued; });
   if (!queuing_) return false;
-  for (const std::string& path : paths) {
+  for (std::string& path : paths) {
     auto job = std::make_shared<Job>();
-    job->path = path;
+    job->path = std::move(path);
     jobs_.push_back(std::move(job));
   }
   lock.unlock();

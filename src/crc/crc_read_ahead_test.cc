@@ -182,7 +182,7 @@ TEST_F(CrcReadAheadTest, QueueHoldsAtMostTheBoundUntilTheListingTakes) {
   std::atomic<size_t> queued{0};
   std::thread search([&] {
     for (size_t i = 0; i < CrcReadAhead::kMaxQueued + 10; ++i) {
-      const std::string path = dir_ + "gone" + std::to_string(i);
+      std::string path = dir_ + "gone" + std::to_string(i);
       if (!readAhead.Queue({&path, 1})) return;
       ++queued;
     }

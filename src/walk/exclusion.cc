@@ -17,7 +17,7 @@ bool IsExcluded(Run& run, const std::string& name) {
 }
 
 bool IsListedFile(Run& run, const std::string& dir, const FindEntry& entry) {
-  return !entry.IsDirectory() && dir.size() + entry.name.size() < kPathBufferSize &&
+  return !entry.IsDirectory() && FitsPathBuffer(dir, entry.name) &&
          !(run.settings.excludeOn && IsExcluded(run, entry.name));
 }
 

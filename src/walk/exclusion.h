@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace korven {
 
@@ -14,6 +15,15 @@ struct Run;
 
 // The walker's path buffers hold this many characters with the terminator.
 constexpr size_t kPathBufferSize = 10400;
+
+// Whether `path` followed by `name` fits the path buffers; longer paths are
+// skipped, never cut.
+inline bool FitsPathBuffer(const std::string& path, std::string_view name) {
+  return path.size() + name.size() < kPathBufferSize;
+}
+
+// "." and "..", which name no subdirectory to walk.
+inline bool IsDotEntry(const std::string& name) { return name == "." || name == ".."; }
 
 // True when the bare file name `name` matches a pattern of the exclusion list.
 // The name is matched as if upper case unless excludeKeepCase is set, as the

@@ -121,7 +121,7 @@ bool WalkAhead::QueueFilesAndHandOn(const std::string& dir, const std::string& p
   }
   // The first files go in without waiting for room: the walk, waiting for
   // this search, takes none before it has it.
-  const std::span<const std::string> all(paths);
+  const std::span<std::string> all(paths);
   const size_t first = std::min(paths.size(), kFilesQueuedAtOnce);
   if (first > 0 && !readAhead_->Queue(all.first(first), false)) return false;
   if (!HandOn(dir, pattern, true, std::move(entries))) return false;
@@ -133,20 +133,20 @@ bool WalkAhead::QueueFilesAndHandOn(const std::string& dir, const std::string& p
 
 bool WalkAhead::SearchTree(const std::string& path) {
   if (stopping_.load(std::memory_order_relaxed)) return false;
-  if (path.size() + 3 >= kPathBufferSize) return true;
+  if (!FitsPathBuffer(path, "*.*")) return true;
   std::vector<FindEntry> entries;
   const bool searched = Search(path, "*.*", &entries);
   if (!HandOn(path, "*.*", searched, entries)) return false;
   if (!searched || entries.empty()) return true;
   if (run_.settings.recurse) {
     for (const FindEntry& entry : entries) {
-      if (!entry.IsDirectory() || entry.name == "." || entry.name == "..") continue;
+      if (!entry.IsDirectory() || IsDotEntry(entry.name)) continue;
       if (!SearchTree(path + entry.name + kPathSeparator)) return false;
     }
   }
   for (const std::string& type : run_.values.searchTypes) {
     if (!type.empty() && type.front() == '-') break;
-    if (path.size() + type.size() >= kPathBufferSize) continue;
+    if (!FitsPathBuffer(path, type)) continue;
     const bool found = Search(path, type, &entries);
     // The walk gets this search's entries; the next search fills them anew.
     if (!(found ? QueueFilesAndHandOn(path, type, std::move(entries)) : HandOn(path, type, false, {}))) return false;

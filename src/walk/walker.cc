@@ -24,13 +24,11 @@ namespace korven {
 
 namespace {
 
-bool IsDotEntry(const std::string& name) { return name == "." || name == ".."; }
-
 // Paths that would not fit the path buffers are skipped, not cut. The main
 // pass reports them; the counting pass skips the same ones quietly. The path
 // is `path` followed by `name`, joined only for the report.
-bool FitsPathBuffer(Run& run, const std::string& path, std::string_view name) {
-  if (path.size() + name.size() < kPathBufferSize) return true;
+bool FitsOrReport(Run& run, const std::string& path, std::string_view name) {
+  if (FitsPathBuffer(path, name)) return true;
   if (run.countingPass == 0) {
     std::string whole = path;
     whole += name;
@@ -84,12 +82,12 @@ void HandleEntry(Run& run, const std::string& path, const FindEntry& entry, bool
   if (entry.IsDirectory()) {
     // With recursion a subdirectory's streams come when it is walked itself.
     if (!run.settings.recurse && StreamsShown(run) && !IsDotEntry(entry.name) &&
-        FitsPathBuffer(run, path, entry.name)) {
+        FitsOrReport(run, path, entry.name)) {
       AddDirectoryStreams(run, path + entry.name);
     }
     return;
   }
-  if (!FitsPathBuffer(run, path, entry.name)) return;
+  if (!FitsOrReport(run, path, entry.name)) return;
   if (CountsFiles(run)) {
     // Filters come later: the count is of everything the main pass may list.
     CountFile(run, path, entry);
@@ -113,7 +111,7 @@ std::vector<const FindEntry*> FilesToRead(const Run& run, const std::vector<Find
 }  // namespace
 
 void WalkPath(Run& run, const std::string& path) {
-  if (!FitsPathBuffer(run, path, "*.*")) return;
+  if (!FitsOrReport(run, path, "*.*")) return;
   std::vector<FindEntry> entries;
   if (!SearchDirectory(run, path, "*.*", &entries) || entries.empty()) return;
 
@@ -151,7 +149,7 @@ void WalkPath(Run& run, const std::string& path) {
 void ListDirectory(Run& run, const std::string& path) {
   for (const std::string& type : run.values.searchTypes) {
     if (!type.empty() && type.front() == '-') break;
-    if (!FitsPathBuffer(run, path, type)) continue;
+    if (!FitsOrReport(run, path, type)) continue;
     std::vector<FindEntry> found;
     if (!SearchDirectory(run, path, type, &found)) continue;
     std::vector<bool> processed(found.size());
