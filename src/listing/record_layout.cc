@@ -1,8 +1,8 @@
 #include "listing/record_layout.h"
 
 #include <algorithm>
-#include <cinttypes>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 
 #include "listing/file_times.h"
@@ -10,6 +10,7 @@
 #include "run/output_streams.h"
 #include "run/run.h"
 #include "run/screen_pause.h"
+#include "text/field_text.h"
 #include "text/text.h"
 
 namespace korven {
@@ -31,19 +32,54 @@ void WriteDashes(Run& run, int count) {
   fprintf(run.message, "%.*s\n", std::clamp(count, 0, kMaxDashes), dashes.c_str());
 }
 
+// The field being made, in the run's buffer, empty.
+std::string& StartField(Run& run) {
+  run.buffers.field.clear();
+  return run.buffers.field;
+}
+
+// Writes the field made, then the delimiter, with one call.
+void PutField(Run& run) {
+  std::string& field = run.buffers.field;
+  field.push_back(run.values.delimiterChar);
+  fwrite(field.data(), 1, field.size(), run.listing);
+}
+
 bool TimesPrinted(const RunSettings& s) { return s.printDateTime != 0 && s.timeKind != TimeKind::kNone; }
 
 int AppendDate(const TimeLayout& layout, const CivilTime& t, std::string* out) {
-  if (layout.sortableDate) return AppendFormat(out, "%04d/%02d/%02d%c", t.year, t.month, t.day, layout.delimiter);
-  return AppendFormat(out, "%02d/%02d/%04d%c", t.month, t.day, t.year, layout.delimiter);
+  const size_t before = out->size();
+  if (layout.sortableDate) {
+    AppendZeroPadded(out, t.year, 4);
+    out->push_back('/');
+    AppendZeroPadded(out, t.month, 2);
+    out->push_back('/');
+    AppendZeroPadded(out, t.day, 2);
+  } else {
+    AppendZeroPadded(out, t.month, 2);
+    out->push_back('/');
+    AppendZeroPadded(out, t.day, 2);
+    out->push_back('/');
+    AppendZeroPadded(out, t.year, 4);
+  }
+  out->push_back(layout.delimiter);
+  return static_cast<int>(out->size() - before);
 }
 
 // One date-time group: the date, the time of day and its letter.
 int AppendGroup(const TimeLayout& layout, const CivilTime& t, char letter, bool seconds, std::string* out) {
-  int added = AppendDate(layout, t, out);
-  added += seconds ? AppendFormat(out, "%02d:%02d:%02d", t.hour, t.minute, t.second)
-                   : AppendFormat(out, "%02d:%02d", t.hour, t.minute);
-  return added + AppendFormat(out, "%c%c", letter, layout.delimiter);
+  const size_t before = out->size();
+  AppendDate(layout, t, out);
+  AppendZeroPadded(out, t.hour, 2);
+  out->push_back(':');
+  AppendZeroPadded(out, t.minute, 2);
+  if (seconds) {
+    out->push_back(':');
+    AppendZeroPadded(out, t.second, 2);
+  }
+  out->push_back(letter);
+  out->push_back(layout.delimiter);
+  return static_cast<int>(out->size() - before);
 }
 
 }  // namespace
@@ -72,8 +108,10 @@ int AppendTimeFields(const TimeLayout& layout, const TimeBlock& times, std::stri
     case TimeKind::kCreation: added += AppendGroup(layout, times.creation, 'c', layout.seconds, out); break;
     default: added += AppendGroup(layout, times.write, 'w', layout.seconds, out); break;
   }
-  if (layout.zulu) return added + AppendFormat(out, "GMT%c", layout.delimiter);
-  return added + AppendFormat(out, "%3.3s%c", layout.zone, layout.delimiter);
+  // The zone right-aligned in three characters.
+  const std::string_view zone = layout.zulu ? "GMT" : std::string_view(layout.zone, strnlen(layout.zone, 3));
+  out->append(3 - zone.size(), ' ').append(zone).push_back(layout.delimiter);
+  return added + 4;
 }
 
 namespace {
@@ -113,59 +151,67 @@ void WriteHeader(Run& run, const std::string& /*firstPath*/) {
 }
 
 void WriteNameField(Run& run, const std::string& text) {
-  const int width = run.settings.nameWidth;
   run.recordOpen = true;
-  fprintf(run.listing, "%-*.*s%c", width, width, Showable(text, &run.buffers.shownName),
-          run.values.delimiterChar);
+  std::string& field = StartField(run);
+  AppendLeftAligned(&field, Showable(text, &run.buffers.shownName), run.settings.nameWidth, true);
+  PutField(run);
 }
 
 void WriteWholeNameField(Run& run, const std::string& text) {
   run.recordOpen = true;
-  fprintf(run.listing, "%-*s%c", run.settings.nameWidthGiven, Showable(text, &run.buffers.shownName),
-          run.values.delimiterChar);
+  std::string& field = StartField(run);
+  AppendLeftAligned(&field, Showable(text, &run.buffers.shownName), run.settings.nameWidthGiven, false);
+  PutField(run);
 }
 
 void WriteCrcField(Run& run, const char* crcText) {
-  fprintf(run.listing, "%.8s%c", crcText, run.values.delimiterChar);
+  StartField(run).append(crcText, strnlen(crcText, 8));
+  PutField(run);
 }
 
 void WriteSizeField(Run& run, int64_t size) {
-  fprintf(run.listing, " % 10" PRId64 "%c", size, run.values.delimiterChar);
+  std::string& field = StartField(run);
+  field.push_back(' ');
+  AppendRightAligned(&field, size, 10, true);
+  PutField(run);
 }
 
 void WriteStreamSizeField(Run& run, int64_t size) {
-  fprintf(run.listing, "%11" PRId64 "%c", size, run.values.delimiterChar);
+  AppendRightAligned(&StartField(run), size, 11);
+  PutField(run);
 }
 
 void WriteTimeFields(Run& run, const TimeBlock& times) {
   if (!TimesPrinted(run.settings)) return;
-  std::string& fields = run.buffers.timeFields;
-  fields.clear();
+  std::string& fields = StartField(run);
   run.counters.accumulatedRecordLength += AppendTimeFields(RunTimeLayout(run), times, &fields);
   fwrite(fields.data(), 1, fields.size(), run.listing);
 }
 
 void WriteDosNameField(Run& run, const std::string& dosName) {
   if (!run.settings.print83Name) return;
-  fprintf(run.listing, " %-15s%c", Showable(dosName, &run.buffers.shownName), run.values.delimiterChar);
+  std::string& field = StartField(run);
+  field.push_back(' ');
+  AppendLeftAligned(&field, Showable(dosName, &run.buffers.shownName), 15, false);
+  PutField(run);
 }
 
 void WriteLongNameFields(Run& run, const std::string& bareName) {
   const RunSettings& s = run.settings;
   if (s.longNameMode == 0) return;
-  const char delimiter = run.values.delimiterChar;
   const std::string_view name = Showable(UpperAscii(bareName), &run.buffers.shownName);
+  std::string& field = StartField(run);
   if (s.extensionField) {
     const size_t dot = name.rfind('.');
-    const std::string_view extension = dot == std::string_view::npos ? "" : name.substr(dot + 1);
-    fprintf(run.listing, "%-3.*s%c", static_cast<int>(extension.size()), extension.data(), delimiter);
+    AppendLeftAligned(&field, dot == std::string_view::npos ? "" : name.substr(dot + 1), 3, false);
+    field.push_back(run.values.delimiterChar);
   }
   if (s.longNameMode == 2) {
-    const int width = run.values.longNameWidth;
-    fprintf(run.listing, "%-*.*s%c", width, width, name.data(), delimiter);
+    AppendLeftAligned(&field, name, run.values.longNameWidth, true);
   } else {
-    fprintf(run.listing, "%-*s%c", run.counters.longestName, name.data(), delimiter);
+    AppendLeftAligned(&field, name, run.counters.longestName, false);
   }
+  PutField(run);
 }
 
 void EndPathNameRecord(Run& run) {

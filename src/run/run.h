@@ -45,7 +45,7 @@ struct RunBuffers {
   std::string displayName;  // the name field's text
   std::string shownName;    // a name with control characters shown as '?'
   std::string erase;        // backspaces, blanks, backspaces over progress text
-  std::string timeFields;   // a record's time and zone fields
+  std::string field;        // the record's field being written
 };
 
 // Where an SFV file (--sfv) lies, for the relative names it holds: settled
