@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <new>
 #include <system_error>
 
@@ -59,22 +60,28 @@ CrcReadAhead::CrcReadAhead(Run& run, const HelperCount& helpers)
     : run_(run), startOffset_(run.values.displacement), readsStreams_(StreamsShown(run)),
       awakeAtFirst_(helpers.awakeAtFirst) {
   if (helpers.helpers == 0) return;
-  std::unique_ptr<unsigned char[]> listingBlock(new (std::nothrow) unsigned char[kReadBufferBytes]);
-  if (listingBlock) {
-    listingChunk_ = AlignedReadChunk(listingBlock.get());
-    buffers_.push_back(std::move(listingBlock));
-  }
+  listingReader_ = NewReader();
   for (unsigned i = 0; i < helpers.helpers; ++i) {
-    std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[kReadBufferBytes]);
-    if (!block) break;
+    std::unique_ptr<Reader> reader = NewReader();
+    if (!reader) break;
     try {
-      helpers_.emplace_back(&CrcReadAhead::Help, this, i, AlignedReadChunk(block.get()));
+      helpers_.emplace_back(&CrcReadAhead::Help, this, i, std::ref(*reader));
     } catch (const std::system_error&) {
       break;  // no more threads: the listing reads the rest itself
     }
-    buffers_.push_back(std::move(block));
+    helperReaders_.push_back(std::move(reader));
   }
   if (!helpers_.empty()) run_.readAhead = this;
+}
+
+std::unique_ptr<CrcReadAhead::Reader> CrcReadAhead::NewReader() {
+  auto reader = std::make_unique<Reader>();
+  reader->block.reset(new (std::nothrow) unsigned char[kReadBufferBytes]);
+  if (!reader->block) return nullptr;
+  reader->chunk = AlignedReadChunk(reader->block.get());
+  reader->ownFileSystem = run_.fs.NewSearcher();
+  reader->fs = reader->ownFileSystem ? reader->ownFileSystem.get() : &run_.fs;
+  return reader;
 }
 
 CrcReadAhead::~CrcReadAhead() {
@@ -150,7 +157,7 @@ bool CrcReadAhead::Take(const std::string& path, int64_t startOffset, CrcOutcome
   // further on, from memory: from the disk its own read could keep it
   // waiting after the file it waits for is read.
   while (job->state != State::kDone) {
-    if (listingChunk_ == nullptr || waitingOnDisk_ || !ReadNextJob(lock, listingChunk_, job.get())) {
+    if (!listingReader_ || waitingOnDisk_ || !ReadNextJob(lock, *listingReader_, job.get())) {
       read_.wait(lock, [&job] { return job->state == State::kDone; });
     }
   }
@@ -158,7 +165,7 @@ bool CrcReadAhead::Take(const std::string& path, int64_t startOffset, CrcOutcome
   return true;
 }
 
-bool CrcReadAhead::ReadNextJob(std::unique_lock<std::mutex>& lock, unsigned char* chunk, const Job* awaited) {
+bool CrcReadAhead::ReadNextJob(std::unique_lock<std::mutex>& lock, Reader& reader, const Job* awaited) {
   if (started_ == jobs_.size()) return false;
   std::shared_ptr<Job> job = jobs_[started_++];
   job->state = State::kReading;
@@ -175,7 +182,7 @@ bool CrcReadAhead::ReadNextJob(std::unique_lock<std::mutex>& lock, unsigned char
     }
     return awaited == nullptr || ++chunksRead < 2 || awaited->state != State::kDone;
   };
-  CrcOutcome outcome = ReadFileCrc(run_.fs, job->path, startOffset_, chunk, keepReading, readsStreams_);
+  CrcOutcome outcome = ReadFileCrc(*reader.fs, job->path, startOffset_, reader.chunk, keepReading, readsStreams_);
   const bool slow = std::chrono::steady_clock::now() - start > kSlowRead;
   lock.lock();
   job->outcome = std::move(outcome);
@@ -191,13 +198,13 @@ bool CrcReadAhead::ReadNextJob(std::unique_lock<std::mutex>& lock, unsigned char
   return true;
 }
 
-void CrcReadAhead::Help(unsigned index, unsigned char* chunk) {
+void CrcReadAhead::Help(unsigned index, Reader& reader) {
   std::unique_lock<std::mutex> lock(mutex_);
   if (index >= awakeAtFirst_) diskBound_.wait(lock, [this] { return shutdown_ || waitingOnDisk_; });
   for (;;) {
     queued_.wait(lock, [this] { return shutdown_ || started_ < jobs_.size(); });
     if (shutdown_) return;
-    ReadNextJob(lock, chunk, nullptr);
+    ReadNextJob(lock, reader, nullptr);
   }
 }
 

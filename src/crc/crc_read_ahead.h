@@ -90,20 +90,32 @@ class CrcReadAhead {
     std::atomic<bool> dropped{false};
   };
 
-  // Reads the first file no one has started through `chunk`, with `lock`
+  // What one thread reads files ahead with: a file system of its own where
+  // the platform has one (it keeps the descriptor of the directory read
+  // last), and a chunk of its own.
+  struct Reader {
+    std::unique_ptr<FileSystem> ownFileSystem;
+    FileSystem* fs = nullptr;
+    std::unique_ptr<unsigned char[]> block;
+    unsigned char* chunk = nullptr;
+  };
+  // A reader with its chunk allocated; null when memory runs short.
+  std::unique_ptr<Reader> NewReader();
+
+  // Reads the first file no one has started through `reader`, with `lock`
   // held on entry and on return; false when none is left. The listing
   // passes the file it waits for.
-  bool ReadNextJob(std::unique_lock<std::mutex>& lock, unsigned char* chunk, const Job* awaited);
+  bool ReadNextJob(std::unique_lock<std::mutex>& lock, Reader& reader, const Job* awaited);
   // The life of helper number `index`: the front files no one has started,
   // until shutdown.
-  void Help(unsigned index, unsigned char* chunk);
+  void Help(unsigned index, Reader& reader);
 
   Run& run_;
   int64_t startOffset_;
   bool readsStreams_;
   std::vector<std::thread> helpers_;
-  std::vector<std::unique_ptr<unsigned char[]>> buffers_;
-  unsigned char* listingChunk_ = nullptr;  // for files the listing reads while it waits
+  std::vector<std::unique_ptr<Reader>> helperReaders_;
+  std::unique_ptr<Reader> listingReader_;  // for files the listing reads while it waits
   unsigned awakeAtFirst_;
 
   std::mutex mutex_;

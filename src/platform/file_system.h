@@ -126,9 +126,10 @@ class FileSystem {
   // sees the disk as it is now.
   virtual void ForgetDirectories() {}
 
-  // A file system of its own for a thread that searches directories ahead of
-  // the walk: the same disk, its directory listings and descriptors apart
-  // from this one's. Null where the platform has none.
+  // A file system of its own for one other thread, which searches
+  // directories ahead of the walk or reads files ahead of the listing, and
+  // uses it alone: the same disk, its directory listings and descriptors
+  // apart from this one's. Null where the platform has none.
   virtual std::unique_ptr<FileSystem> NewSearcher() { return nullptr; }
 
   // The names of every entry of directory `dir` (ending in the separator),

@@ -104,7 +104,7 @@ AtPath::~AtPath() {
 AtPath DirectoryCache::Resolve(const std::string& path) const {
   // The descriptors kept serve the thread that reads directories, which
   // closes them; other threads open every path from the top.
-  const bool ownThread = reader_.load(std::memory_order_relaxed) == std::this_thread::get_id();
+  const bool ownThread = oneThread_ || reader_.load(std::memory_order_relaxed) == std::this_thread::get_id();
   size_t slash = path.find_last_of('/');
   const bool named = slash != std::string::npos && slash + 1 < path.size();
   if (named && ownThread) {
@@ -114,6 +114,15 @@ AtPath DirectoryCache::Resolve(const std::string& path) const {
         return AtPath(cached->fd, path.c_str() + slash + 1, false);
       }
     }
+  }
+  if (named && oneThread_ && path.size() < PATH_MAX) {
+    const std::string_view directory(path.data(), slash + 1);
+    if (lastFileDirectoryFd_ < 0 || directory != lastFileDirectory_) {
+      ForgetLastFileDirectory();
+      lastFileDirectoryFd_ = openat(AT_FDCWD, std::string(directory).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+      if (lastFileDirectoryFd_ >= 0) lastFileDirectory_.assign(directory);
+    }
+    if (lastFileDirectoryFd_ >= 0) return AtPath(lastFileDirectoryFd_, path.c_str() + slash + 1, false);
   }
   if (path.size() < PATH_MAX) return AtPath(AT_FDCWD, path.c_str(), false);
 
@@ -216,11 +225,18 @@ const DirectoryCache::Directory* DirectoryCache::Read(const std::string& dir, Fi
   return &chain_.back();
 }
 
+void DirectoryCache::ForgetLastFileDirectory() const {
+  if (lastFileDirectoryFd_ >= 0) close(lastFileDirectoryFd_);
+  lastFileDirectoryFd_ = -1;
+  lastFileDirectory_.clear();
+}
+
 void DirectoryCache::Forget() {
   for (const Directory& cached : chain_) {
     if (cached.fd >= 0) close(cached.fd);
   }
   chain_.clear();
+  ForgetLastFileDirectory();
 }
 
 }  // namespace korven

@@ -52,11 +52,16 @@ class DirectoryCache {
   const Directory* Read(const std::string& dir, FindDetail detail);
   void Forget();
 
+  // Declares that one thread alone uses this cache, which may then keep a
+  // descriptor of the directory whose file it opened last: a thread reading
+  // the files of one directory after another opens each under it.
+  void ServeOneThread() { oneThread_ = true; }
+
   // `path` for the *at calls; `path` must outlive the result. A file of the
   // directory read last is named under that directory's descriptor, so
   // opening it costs no walk of the whole path. Threads other than the one
   // that reads directories, which closes descriptors as it goes, are given
-  // paths from the top.
+  // paths from the top, unless one thread alone uses the cache.
   AtPath Resolve(const std::string& path) const;
 
  private:
@@ -64,6 +69,7 @@ class DirectoryCache {
   int OpenDirectory(const std::string& dir) const;
   // Gives up the descriptors of the shallowest directories beyond the most kept.
   void KeepFewDescriptors();
+  void ForgetLastFileDirectory() const;
   // Opens again the directory at the end of the walk path, which gave its
   // descriptor up, as ".." of `child`, the descriptor of the directory the
   // walk just left, when that is still the same directory; else by its path.
@@ -74,6 +80,11 @@ class DirectoryCache {
   std::vector<Directory> chain_;
   // The thread that reads directories, the only one to use chain_.
   std::atomic<std::thread::id> reader_{};
+  bool oneThread_ = false;
+  // With oneThread_, the directory of the file opened last, when it is not
+  // on the walk path, kept open for the files after it.
+  mutable std::string lastFileDirectory_;
+  mutable int lastFileDirectoryFd_ = -1;
 };
 
 }  // namespace korven

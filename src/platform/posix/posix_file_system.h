@@ -38,7 +38,11 @@ class PosixFileSystem : public FileSystem {
   bool LookUp(const std::string& path, FindEntry* entry) override;
   bool ListNames(const std::string& dir, std::vector<std::string>* names) override;
   void ForgetDirectories() override;
-  std::unique_ptr<FileSystem> NewSearcher() override { return std::make_unique<PosixFileSystem>(); }
+  std::unique_ptr<FileSystem> NewSearcher() override {
+    auto searcher = std::make_unique<PosixFileSystem>(sysfsRoot_);
+    searcher->directories_.ServeOneThread();
+    return searcher;
+  }
 
   // Reading, attributes, times and volumes: file_io.cc.
   bool ReadsInParallel() const override { return true; }
