@@ -34,6 +34,11 @@ constexpr size_t kTakeWindow = 64;
 constexpr auto kSlowRead = std::chrono::microseconds(50);
 constexpr int kSlowReadsToWake = 16;
 
+// Files a helper takes from the queue at once while they come from memory,
+// so that the threads meet at the lock once for several files. From the
+// disk a helper takes one at a time: every file is a request in flight.
+constexpr size_t kMaxBatch = 8;
+
 }  // namespace
 
 bool ReadAheadSuits(const Run& run) {
@@ -148,63 +153,95 @@ bool CrcReadAhead::Take(const std::string& path, int64_t startOffset, CrcOutcome
 
   std::shared_ptr<Job> job = std::move(jobs_.front());
   jobs_.pop_front();
-  const bool started = started_ > 0;
-  if (started) --started_;
+  if (started_ > 0) --started_;
   room_.notify_one();
-  // Not started: the listing reads it now rather than wait.
-  if (!started) return false;
+  // Not started, or only taken by a helper that has not begun it: the
+  // listing reads it now rather than wait.
+  if (Begin(*job)) return false;
   // Rather than wait for the helper reading it, the listing reads a file
   // further on, from memory: from the disk its own read could keep it
   // waiting after the file it waits for is read.
-  while (job->state != State::kDone) {
-    if (!listingReader_ || waitingOnDisk_ || !ReadNextJob(lock, *listingReader_, job.get())) {
-      read_.wait(lock, [&job] { return job->state == State::kDone; });
-    }
+  while (job->state.load() != State::kDone) {
+    if (listingReader_ && !waitingOnDisk_.load(std::memory_order_relaxed) && StartNextJob(lock, job.get())) continue;
+    listingWaits_.store(true);
+    read_.wait(lock, [&job] { return job->state.load() == State::kDone; });
+    listingWaits_.store(false);
   }
   *outcome = std::move(job->outcome);
   return true;
 }
 
-bool CrcReadAhead::ReadNextJob(std::unique_lock<std::mutex>& lock, Reader& reader, const Job* awaited) {
+bool CrcReadAhead::Begin(Job& job) {
+  State state = job.state.load();
+  while (state == State::kWaiting || state == State::kClaimed) {
+    if (job.state.compare_exchange_weak(state, State::kReading)) return true;
+  }
+  return false;
+}
+
+bool CrcReadAhead::StartNextJob(std::unique_lock<std::mutex>& lock, const Job* awaited) {
   if (started_ == jobs_.size()) return false;
   std::shared_ptr<Job> job = jobs_[started_++];
-  job->state = State::kReading;
   lock.unlock();
+  ReadJob(*listingReader_, *job, awaited);
+  job.reset();
+  lock.lock();
+  return true;
+}
+
+void CrcReadAhead::ReadJob(Reader& reader, Job& job, const Job* awaited) {
+  if (job.dropped.load(std::memory_order_relaxed) || !Begin(job)) return;
   const auto start = std::chrono::steady_clock::now();
   // A file the listing reads while it waits is cut short after its second
   // chunk once the awaited file is read, and read again in its turn: the
   // awaited record never waits for a big file.
   int chunksRead = 0;
   auto keepReading = [this, &job, awaited, &chunksRead] {
-    if (job->dropped.load(std::memory_order_relaxed) || stopping_.load(std::memory_order_relaxed) ||
+    if (job.dropped.load(std::memory_order_relaxed) || stopping_.load(std::memory_order_relaxed) ||
         RunEndPending(run_)) {
       return false;
     }
-    return awaited == nullptr || ++chunksRead < 2 || awaited->state != State::kDone;
+    return awaited == nullptr || ++chunksRead < 2 || awaited->state.load() != State::kDone;
   };
-  CrcOutcome outcome = ReadFileCrc(*reader.fs, job->path, startOffset_, reader.chunk, keepReading, readsStreams_);
-  const bool slow = std::chrono::steady_clock::now() - start > kSlowRead;
-  lock.lock();
-  job->outcome = std::move(outcome);
-  job->state = State::kDone;
-  read_.notify_all();
-  if (!waitingOnDisk_) {
-    slowReadBalance_ = slow ? slowReadBalance_ + 1 : std::max(0, slowReadBalance_ - 1);
-    if (slowReadBalance_ == kSlowReadsToWake) {
-      waitingOnDisk_ = true;  // every helper reads from now on
-      diskBound_.notify_all();
-    }
+  job.outcome = ReadFileCrc(*reader.fs, job.path, startOffset_, reader.chunk, keepReading, readsStreams_);
+  job.state.store(State::kDone);
+  // The listing, once it said it waits, checks the job again under the lock
+  // before it sleeps: taking the lock here means the wake-up can't come
+  // between the two.
+  if (listingWaits_.load()) {
+    { std::lock_guard<std::mutex> lock(mutex_); }
+    read_.notify_all();
   }
-  return true;
+  const bool slow = std::chrono::steady_clock::now() - start > kSlowRead;
+  reader.slowReadBalance = slow ? reader.slowReadBalance + 1 : std::max(0, reader.slowReadBalance - 1);
+  if (reader.slowReadBalance == kSlowReadsToWake && !waitingOnDisk_.load()) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    waitingOnDisk_.store(true);  // every helper reads from now on
+    diskBound_.notify_all();
+  }
 }
 
 void CrcReadAhead::Help(unsigned index, Reader& reader) {
+  std::vector<std::shared_ptr<Job>> batch;
+  batch.reserve(kMaxBatch);
   std::unique_lock<std::mutex> lock(mutex_);
-  if (index >= awakeAtFirst_) diskBound_.wait(lock, [this] { return shutdown_ || waitingOnDisk_; });
+  if (index >= awakeAtFirst_) diskBound_.wait(lock, [this] { return shutdown_ || waitingOnDisk_.load(); });
   for (;;) {
     queued_.wait(lock, [this] { return shutdown_ || started_ < jobs_.size(); });
     if (shutdown_) return;
-    ReadNextJob(lock, reader, nullptr);
+    // A share of what waits, so that the other helpers find files too.
+    const size_t waiting = jobs_.size() - started_;
+    const size_t readers = std::min<size_t>(awakeAtFirst_, helpers_.size()) + 1;
+    const size_t share = waitingOnDisk_.load() ? 1 : std::clamp<size_t>(waiting / readers, 1, kMaxBatch);
+    for (size_t i = 0; i < share; ++i) {
+      const std::shared_ptr<Job>& job = jobs_[started_++];
+      job->state.store(State::kClaimed, std::memory_order_relaxed);
+      batch.push_back(job);
+    }
+    lock.unlock();
+    for (const std::shared_ptr<Job>& job : batch) ReadJob(reader, *job, nullptr);
+    batch.clear();
+    lock.lock();
   }
 }
 

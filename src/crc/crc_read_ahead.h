@@ -82,11 +82,13 @@ class CrcReadAhead {
   size_t helperCount() const { return helpers_.size(); }
 
  private:
-  enum class State { kWaiting, kReading, kDone };
+  // A job goes from waiting to reading once, by the thread that begins it:
+  // a helper that took it (claimed) or the listing that got to it first.
+  enum class State { kWaiting, kClaimed, kReading, kDone };
   struct Job {
     std::string path;
-    std::atomic<State> state{State::kWaiting};  // changed under mutex_
-    CrcOutcome outcome;             // set under mutex_ with kDone
+    std::atomic<State> state{State::kWaiting};
+    CrcOutcome outcome;  // set before state becomes kDone
     std::atomic<bool> dropped{false};
   };
 
@@ -98,16 +100,22 @@ class CrcReadAhead {
     FileSystem* fs = nullptr;
     std::unique_ptr<unsigned char[]> block;
     unsigned char* chunk = nullptr;
+    int slowReadBalance = 0;  // slow reads less fast ones, never below 0
   };
   // A reader with its chunk allocated; null when memory runs short.
   std::unique_ptr<Reader> NewReader();
 
-  // Reads the first file no one has started through `reader`, with `lock`
-  // held on entry and on return; false when none is left. The listing
-  // passes the file it waits for.
-  bool ReadNextJob(std::unique_lock<std::mutex>& lock, Reader& reader, const Job* awaited);
-  // The life of helper number `index`: the front files no one has started,
-  // until shutdown.
+  // Makes the caller the one to read `job`: false when another thread began it.
+  static bool Begin(Job& job);
+  // Reads `job` through `reader` unless it was dropped or another thread
+  // began it, and tells the listing when it waits. The listing passes the
+  // file it waits for.
+  void ReadJob(Reader& reader, Job& job, const Job* awaited);
+  // The listing, waiting for `awaited`, reads the first file no one has
+  // started, with `lock` held on entry and on return; false when none is left.
+  bool StartNextJob(std::unique_lock<std::mutex>& lock, const Job* awaited);
+  // The life of helper number `index`: a share of the front files no one
+  // has started, until shutdown.
   void Help(unsigned index, Reader& reader);
 
   Run& run_;
@@ -126,10 +134,12 @@ class CrcReadAhead {
   // Jobs in listing order; a helper reading one shares it, so a job dropped
   // while it is read lives until its helper is done.
   std::deque<std::shared_ptr<Job>> jobs_;
-  size_t started_ = 0;  // jobs at the front that a helper has started
+  size_t started_ = 0;  // jobs at the front that a thread has claimed or begun
   bool shutdown_ = false;
-  int slowReadBalance_ = 0;     // slow reads less fast ones, never below 0
-  bool waitingOnDisk_ = false;  // reads come from the disk: every helper reads
+  // Reads come from the disk (a reader saw kSlowReadsToWake more slow reads
+  // than fast ones): every helper reads, one file at a time. Set under mutex_.
+  std::atomic<bool> waitingOnDisk_{false};
+  std::atomic<bool> listingWaits_{false};  // the listing sleeps on read_, set under mutex_
   bool queuing_ = true;
   std::atomic<bool> stopping_{false};
 };
