@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <iterator>
 #include <new>
 #include <system_error>
 
@@ -108,14 +109,17 @@ CrcReadAhead::~CrcReadAhead() {
 
 bool CrcReadAhead::Queue(std::span<std::string> paths, bool waitForRoom) {
   if (helpers_.empty()) return false;
+  // Made before the lock is taken, which the helpers wait for meanwhile.
+  std::vector<std::shared_ptr<Job>> made;
+  made.reserve(paths.size());
+  for (std::string& path : paths) {
+    made.push_back(std::make_shared<Job>());
+    made.back()->path = std::move(path);
+  }
   std::unique_lock<std::mutex> lock(mutex_);
   if (waitForRoom) room_.wait(lock, [this] { return !queuing_ || jobs_.size() < kMaxQueued; });
   if (!queuing_) return false;
-  for (std::string& path : paths) {
-    auto job = std::make_shared<Job>();
-    job->path = std::move(path);
-    jobs_.push_back(std::move(job));
-  }
+  std::move(made.begin(), made.end(), std::back_inserter(jobs_));
   lock.unlock();
   queued_.notify_all();
   return true;
