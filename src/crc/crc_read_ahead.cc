@@ -233,10 +233,12 @@ void CrcReadAhead::Help(unsigned index, Reader& reader) {
   for (;;) {
     queued_.wait(lock, [this] { return shutdown_ || started_ < jobs_.size(); });
     if (shutdown_) return;
-    // A share of what waits, so that the other helpers find files too.
+    // Several files only from a long queue, which leaves every reader
+    // batches to take: a short one may be a few big files, each a reader's.
     const size_t waiting = jobs_.size() - started_;
     const size_t readers = std::min<size_t>(awakeAtFirst_, helpers_.size()) + 1;
-    const size_t share = waitingOnDisk_.load() ? 1 : std::clamp<size_t>(waiting / readers, 1, kMaxBatch);
+    const size_t share =
+        waitingOnDisk_.load() ? 1 : std::clamp<size_t>(waiting / (readers * kMaxBatch), 1, kMaxBatch);
     for (size_t i = 0; i < share; ++i) {
       const std::shared_ptr<Job>& job = jobs_[started_++];
       job->state.store(State::kClaimed, std::memory_order_relaxed);

@@ -113,6 +113,33 @@ TEST_F(CrcReadAheadTest, ListingTakesEveryResultInItsTurn) {
   }
 }
 
+// A helper takes several files at once; those it has not begun when the
+// listing comes to them the listing reads itself, rather than wait behind
+// the file the helper is stuck in.
+TEST_F(CrcReadAheadTest, ListingReadsFilesAHelperTookButHasNotBegun) {
+  for (size_t i = 0; i < 16; ++i) AddFile(100);
+  std::atomic<bool> released{false};
+  std::atomic<bool> helperGaveUp{false};
+  fs_.beforeOpen = [&](const std::string& path) {
+    if (std::this_thread::get_id() == listingThread_ || path != dir_ + entries_[0].name) return;
+    ++helperOpens_;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!released.load()) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        helperGaveUp.store(true);
+        return;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  };
+  CrcReadAhead readAhead(run_, 1);
+  CrcReadAheadBatch batch(run_, dir_, Batch());
+  AwaitHelperOpens(1);
+  for (size_t i = 1; i < entries_.size(); ++i) EXPECT_EQ(CrcOf(i), expected_[i]) << i;
+  EXPECT_FALSE(helperGaveUp.load()) << "the listing waited for the helper";
+  released.store(true);
+}
+
 TEST_F(CrcReadAheadTest, FileGoneBeforeItsReadIsACrcError) {
   AddFile(100);
   AddFile(200);
