@@ -207,7 +207,11 @@ void CrcReadAhead::ReadJob(Reader& reader, Job& job, const Job* awaited) {
     }
     return awaited == nullptr || ++chunksRead < 2 || awaited->state.load() != State::kDone;
   };
-  job.outcome = ReadFileCrc(*reader.fs, job.path, startOffset_, reader.chunk, keepReading, readsStreams_);
+  // From the disk many helpers share each directory's few files: a
+  // descriptor of the directory for each of them would cost more system
+  // calls than it saves, so they name the files from the top.
+  FileSystem& fs = waitingOnDisk_.load(std::memory_order_relaxed) ? run_.fs : *reader.fs;
+  job.outcome = ReadFileCrc(fs, job.path, startOffset_, reader.chunk, keepReading, readsStreams_);
   job.state.store(State::kDone);
   // The listing, once it said it waits, checks the job again under the lock
   // before it sleeps: taking the lock here means the wake-up can't come

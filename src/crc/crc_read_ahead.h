@@ -94,7 +94,7 @@ class CrcReadAhead {
 
   // What one thread reads files ahead with: a file system of its own where
   // the platform has one (it keeps the descriptor of the directory read
-  // last), and a chunk of its own.
+  // last; used while the files come from memory), and a chunk of its own.
   struct Reader {
     std::unique_ptr<FileSystem> ownFileSystem;
     FileSystem* fs = nullptr;
