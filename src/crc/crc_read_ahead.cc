@@ -29,14 +29,11 @@ constexpr unsigned kMaxHelpers = 64;
 constexpr size_t kTakeWindow = 64;
 
 // A read that takes longer waited on the disk: a small file in memory is
-// read in a few microseconds. Once a reader's slow reads outnumber its fast
-// ones by kSlowReadsToWake, the files come from the disk. Reads slowed by a
-// busy processor or a stalled virtual machine do not count for that: they
-// come a few in a row (a stall of 10 ms, as seen in memory, slowed up to 16),
-// where from the disk nine reads in ten are slow and a reader gets there
-// after some 80 reads.
+// read in a few microseconds. Once slow reads outnumber fast ones by
+// kSlowReadsToWake, the files come from the disk; a read slowed now and then
+// by a busy processor does not count for that.
 constexpr auto kSlowRead = std::chrono::microseconds(50);
-constexpr int kSlowReadsToWake = 64;
+constexpr int kSlowReadsToWake = 16;
 
 // Files a helper takes from the queue at once while they come from memory,
 // so that the threads meet at the lock once for several files. From the
