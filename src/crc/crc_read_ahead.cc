@@ -5,6 +5,7 @@
 #include <functional>
 #include <iterator>
 #include <new>
+#include <optional>
 #include <system_error>
 
 #include "platform/file_system.h"
@@ -220,7 +221,16 @@ void CrcReadAhead::ReadJob(Reader& reader, Job& job, const Job* awaited) {
     { std::lock_guard<std::mutex> lock(mutex_); }
     read_.notify_all();
   }
-  const bool slow = std::chrono::steady_clock::now() - start > kSlowRead;
+  bool slow = std::chrono::steady_clock::now() - start > kSlowRead;
+  if (slow) {
+    // A read held up by a busy or paused machine is slow too, but the disk
+    // fetched nothing for it.
+    const std::optional<uint64_t> blocks = run_.fs.BlocksReadByThisThread();
+    if (blocks) {
+      slow = *blocks != reader.blocksRead;
+      reader.blocksRead = *blocks;
+    }
+  }
   reader.slowReadBalance = slow ? reader.slowReadBalance + 1 : std::max(0, reader.slowReadBalance - 1);
   if (reader.slowReadBalance == kSlowReadsToWake && !waitingOnDisk_.load()) {
     std::lock_guard<std::mutex> lock(mutex_);

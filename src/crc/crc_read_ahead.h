@@ -101,6 +101,7 @@ class CrcReadAhead {
     std::unique_ptr<unsigned char[]> block;
     unsigned char* chunk = nullptr;
     int slowReadBalance = 0;  // slow reads less fast ones, never below 0
+    uint64_t blocksRead = 0;  // by its thread, as of its last slow read
   };
   // A reader with its chunk allocated; null when memory runs short.
   std::unique_ptr<Reader> NewReader();

@@ -231,23 +231,43 @@ TEST_F(CrcReadAheadTest, QueueHoldsAtMostTheBoundUntilTheListingTakes) {
   EXPECT_EQ(queued.load(), CrcReadAhead::kMaxQueued + 1);
 }
 
-// Files in memory are read by the helpers awake from the start; once a read
-// is slow, as from a disk, every helper reads.
+// Files in memory are read by the helpers awake from the start; once reads
+// are slow because they wait on the disk, every helper reads. Where the
+// system counts the blocks a thread had read, slow reads for which the disk
+// fetched nothing (a busy or paused machine) wake no helper.
 TEST_F(CrcReadAheadTest, HelpersAsleepAtFirstWakeWhenReadsComeFromTheDisk) {
   for (size_t i = 0; i < 40; ++i) AddFile(100);
-  std::mutex mutex;
-  std::set<std::thread::id> readers;
-  fs_.beforeOpen = [&](const std::string&) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    if (std::this_thread::get_id() == listingThread_) return;
-    std::lock_guard<std::mutex> lock(mutex);
-    readers.insert(std::this_thread::get_id());
+  struct Case {
+    const char* name;
+    bool counted;
+    bool diskFetches;
+    size_t readers;
   };
-  CrcReadAhead readAhead(run_, CrcReadAhead::HelperCount{4, 1});
-  CrcReadAheadBatch batch(run_, dir_, Batch());
-  for (size_t i = 0; i < entries_.size(); ++i) ASSERT_EQ(CrcOf(i), expected_[i]) << i;
-  std::lock_guard<std::mutex> lock(mutex);
-  EXPECT_EQ(readers.size(), 4u);
+  for (const Case& c : {Case{"blocks not counted", false, false, 4}, Case{"disk fetches blocks", true, true, 4},
+                        Case{"machine stalled", true, false, 1}}) {
+    std::mutex mutex;
+    std::set<std::thread::id> readers;
+    std::atomic<uint64_t> blocks{0};
+    fs_.beforeOpen = [&](const std::string&) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      if (c.diskFetches) blocks += 8;
+      if (std::this_thread::get_id() == listingThread_) return;
+      std::lock_guard<std::mutex> lock(mutex);
+      readers.insert(std::this_thread::get_id());
+    };
+    fs_.blocksReadByThisThread = [&]() -> std::optional<uint64_t> {
+      if (!c.counted) return std::nullopt;
+      return blocks.load();
+    };
+    {
+      CrcReadAhead readAhead(run_, CrcReadAhead::HelperCount{4, 1});
+      CrcReadAheadBatch batch(run_, dir_, Batch());
+      for (size_t i = 0; i < entries_.size(); ++i) ASSERT_EQ(CrcOf(i), expected_[i]) << c.name << " " << i;
+    }
+    fs_.beforeOpen = nullptr;
+    fs_.blocksReadByThisThread = nullptr;
+    EXPECT_EQ(readers.size(), c.readers) << c.name;
+  }
 }
 
 TEST_F(CrcReadAheadTest, UnregistersFromTheRunAndStartsNoHelpersWhenAskedForNone) {

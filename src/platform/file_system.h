@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -209,6 +210,10 @@ class FileSystem {
   // The kind of device that holds directory `path`; kUnknown where the
   // platform can't tell.
   virtual DiskKind DiskKindOf(const std::string& /*path*/) { return DiskKind::kUnknown; }
+  // How many blocks the calling thread has had read from disks so far, to
+  // tell a read that waited on a disk from one held up by a busy or paused
+  // machine; nullopt where the platform doesn't count them.
+  virtual std::optional<uint64_t> BlocksReadByThisThread() { return std::nullopt; }
 };
 
 // Closes a handle when it goes out of scope, on every way out, an interrupt

@@ -91,9 +91,14 @@ class MemoryFileSystem : public FileSystem {
   int VolumeType(const std::string& path) override;
   bool DiskFree(const std::string& path, uint64_t* freeBytes) override;
   DiskKind DiskKindOf(const std::string&) override { return diskKind; }
+  std::optional<uint64_t> BlocksReadByThisThread() override {
+    return blocksReadByThisThread ? blocksReadByThisThread() : std::nullopt;
+  }
 
   int volumeType = kVolumeOther;
   DiskKind diskKind = DiskKind::kUnknown;
+  // The blocks the calling thread had read from disks; none: not counted.
+  std::function<std::optional<uint64_t>()> blocksReadByThisThread;
   uint64_t freeBytes = 0;
   bool diskFreeFails = false;
   std::vector<std::string> diskFreeQueries;  // the paths asked about, in order

@@ -62,6 +62,7 @@ class PosixFileSystem : public FileSystem {
 
   // The disk holding a path, from sysfs: disk_kind.cc.
   DiskKind DiskKindOf(const std::string& path) override;
+  std::optional<uint64_t> BlocksReadByThisThread() override;
 
   // Named streams, the user extended attributes: named_streams.cc.
   StreamsRead NamedStreams(const std::string& path, std::vector<StreamEntry>* streams) override;
