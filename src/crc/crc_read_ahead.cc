@@ -65,7 +65,7 @@ CrcReadAhead::HelperCount CrcReadAhead::HelpersFor(const Run& run) {
 
 CrcReadAhead::CrcReadAhead(Run& run, const HelperCount& helpers)
     : run_(run), startOffset_(run.values.displacement), readsStreams_(StreamsShown(run)),
-      awakeAtFirst_(helpers.awakeAtFirst) {
+      awakeAtFirst_(std::min(helpers.awakeAtFirst, helpers.helpers)) {
   if (helpers.helpers == 0) return;
   listingReader_ = NewReader();
   for (unsigned i = 0; i < helpers.helpers; ++i) {
@@ -97,9 +97,7 @@ CrcReadAhead::~CrcReadAhead() {
     std::lock_guard<std::mutex> lock(mutex_);
     shutdown_ = true;
     queuing_ = false;
-    for (const std::shared_ptr<Job>& job : jobs_) job->dropped.store(true);
-    jobs_.clear();
-    started_ = 0;
+    DropJobs();
   }
   stopping_.store(true);
   queued_.notify_all();
@@ -130,11 +128,15 @@ void CrcReadAhead::DropQueued(size_t atLeast) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (jobs_.size() < atLeast) return;
-    for (const std::shared_ptr<Job>& job : jobs_) job->dropped.store(true);
-    jobs_.clear();
-    started_ = 0;
+    DropJobs();
   }
   room_.notify_all();
+}
+
+void CrcReadAhead::DropJobs() {
+  for (const std::shared_ptr<Job>& job : jobs_) job->dropped.store(true);
+  jobs_.clear();
+  started_ = 0;
 }
 
 void CrcReadAhead::StopQueuing() {
@@ -250,7 +252,7 @@ void CrcReadAhead::Help(unsigned index, Reader& reader) {
     // Several files only from a long queue, which leaves every reader
     // batches to take: a short one may be a few big files, each a reader's.
     const size_t waiting = jobs_.size() - started_;
-    const size_t readers = std::min<size_t>(awakeAtFirst_, helpers_.size()) + 1;
+    const size_t readers = awakeAtFirst_ + 1;
     const size_t share =
         waitingOnDisk_.load() ? 1 : std::clamp<size_t>(waiting / (readers * kMaxBatch), 1, kMaxBatch);
     for (size_t i = 0; i < share; ++i) {

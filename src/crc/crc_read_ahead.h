@@ -106,6 +106,9 @@ class CrcReadAhead {
   // A reader with its chunk allocated; null when memory runs short.
   std::unique_ptr<Reader> NewReader();
 
+  // Drops every job queued, with mutex_ held; a helper reading one stops at
+  // its next chunk.
+  void DropJobs();
   // Makes the caller the one to read `job`: false when another thread began it.
   static bool Begin(Job& job);
   // Reads `job` through `reader` unless it was dropped or another thread
@@ -125,7 +128,7 @@ class CrcReadAhead {
   std::vector<std::thread> helpers_;
   std::vector<std::unique_ptr<Reader>> helperReaders_;
   std::unique_ptr<Reader> listingReader_;  // for files the listing reads while it waits
-  unsigned awakeAtFirst_;
+  const unsigned awakeAtFirst_;  // at most the helpers asked for; fixed before any starts
 
   std::mutex mutex_;
   std::condition_variable queued_;   // helpers wait here for a file

@@ -47,8 +47,7 @@ void PutField(Run& run) {
 
 bool TimesPrinted(const RunSettings& s) { return s.printDateTime != 0 && s.timeKind != TimeKind::kNone; }
 
-int AppendDate(const TimeLayout& layout, const CivilTime& t, std::string* out) {
-  const size_t before = out->size();
+void AppendDate(const TimeLayout& layout, const CivilTime& t, std::string* out) {
   if (layout.sortableDate) {
     AppendZeroPadded(out, t.year, 4);
     out->push_back('/');
@@ -63,12 +62,10 @@ int AppendDate(const TimeLayout& layout, const CivilTime& t, std::string* out) {
     AppendZeroPadded(out, t.year, 4);
   }
   out->push_back(layout.delimiter);
-  return static_cast<int>(out->size() - before);
 }
 
 // One date-time group: the date, the time of day and its letter.
-int AppendGroup(const TimeLayout& layout, const CivilTime& t, char letter, bool seconds, std::string* out) {
-  const size_t before = out->size();
+void AppendGroup(const TimeLayout& layout, const CivilTime& t, char letter, bool seconds, std::string* out) {
   AppendDate(layout, t, out);
   AppendZeroPadded(out, t.hour, 2);
   out->push_back(':');
@@ -79,7 +76,6 @@ int AppendGroup(const TimeLayout& layout, const CivilTime& t, char letter, bool 
   }
   out->push_back(letter);
   out->push_back(layout.delimiter);
-  return static_cast<int>(out->size() - before);
 }
 
 }  // namespace
@@ -96,22 +92,22 @@ TimeLayout RunTimeLayout(const Run& run) {
 }
 
 int AppendTimeFields(const TimeLayout& layout, const TimeBlock& times, std::string* out) {
-  int added = 0;
+  const size_t before = out->size();
   switch (layout.kind) {
     case TimeKind::kAllThree:
       // Seconds are always shown in this form.
-      added += AppendGroup(layout, times.creation, 'c', true, out);
-      added += AppendGroup(layout, times.write, 'w', true, out);
-      added += AppendGroup(layout, times.access, 'a', true, out);
+      AppendGroup(layout, times.creation, 'c', true, out);
+      AppendGroup(layout, times.write, 'w', true, out);
+      AppendGroup(layout, times.access, 'a', true, out);
       break;
-    case TimeKind::kAccess: added += AppendGroup(layout, times.access, 'a', layout.seconds, out); break;
-    case TimeKind::kCreation: added += AppendGroup(layout, times.creation, 'c', layout.seconds, out); break;
-    default: added += AppendGroup(layout, times.write, 'w', layout.seconds, out); break;
+    case TimeKind::kAccess: AppendGroup(layout, times.access, 'a', layout.seconds, out); break;
+    case TimeKind::kCreation: AppendGroup(layout, times.creation, 'c', layout.seconds, out); break;
+    default: AppendGroup(layout, times.write, 'w', layout.seconds, out); break;
   }
   // The zone right-aligned in three characters.
   const std::string_view zone = layout.zulu ? "GMT" : std::string_view(layout.zone, strnlen(layout.zone, 3));
   out->append(3 - zone.size(), ' ').append(zone).push_back(layout.delimiter);
-  return added + 4;
+  return static_cast<int>(out->size() - before);
 }
 
 namespace {
