@@ -121,6 +121,11 @@ PY
     calls=$(awk '$NF == "total" { print $(NF - 2) }' "$counts")
     awk -v c="$calls" -v f="$files" -v n="${names[$i]}" \
       'BEGIN { printf "%-14s %.2f system calls per file (%d in all, %d files)\n", n, c / f, c, f }'
+    # Tracing slows every read, and korven asks the kernel after each slow
+    # read whether the disk fetched blocks for it: calls an untraced run
+    # from memory does not make.
+    awk -v n="${names[$i]}" '$NF == "getrusage" && $4 > 0 {
+      printf "%-14s   of them %d getrusage after reads that tracing slowed\n", n, $4 }' "$counts"
   done
 fi
 

@@ -202,13 +202,20 @@ void CrcReadAhead::ReadJob(Reader& reader, Job& job, const Job* awaited) {
   // A file the listing reads while it waits is cut short after its second
   // chunk once the awaited file is read, and read again in its turn: the
   // awaited record never waits for a big file.
-  int chunksRead = 0;
-  auto keepReading = [this, &job, awaited, &chunksRead] {
-    if (job.dropped.load(std::memory_order_relaxed) || stopping_.load(std::memory_order_relaxed) ||
-        RunEndPending(run_)) {
+  // One reference captured, so the std::function holds it without a heap
+  // allocation per file.
+  struct {
+    CrcReadAhead& self;
+    Job& job;
+    const Job* awaited;
+    int chunksRead = 0;
+  } read{*this, job, awaited};
+  auto keepReading = [&read] {
+    if (read.job.dropped.load(std::memory_order_relaxed) || read.self.stopping_.load(std::memory_order_relaxed) ||
+        RunEndPending(read.self.run_)) {
       return false;
     }
-    return awaited == nullptr || ++chunksRead < 2 || awaited->state.load() != State::kDone;
+    return read.awaited == nullptr || ++read.chunksRead < 2 || read.awaited->state.load() != State::kDone;
   };
   // From the disk many helpers share each directory's few files: a
   // descriptor of the directory for each of them would cost more system
