@@ -116,8 +116,9 @@ bool CrcReadAhead::Queue(std::span<std::string> paths, bool waitForRoom) {
     made.back()->path = std::move(path);
   }
   std::unique_lock<std::mutex> lock(mutex_);
-  if (waitForRoom) room_.wait(lock, [this] { return !queuing_ || jobs_.size() < kMaxQueued; });
+  if (waitForRoom) room_.wait(lock, [this] { return !queuing_ || passedOver_ || jobs_.size() < kMaxQueued; });
   if (!queuing_) return false;
+  if (waitForRoom && passedOver_) return true;  // files the listing has passed
   std::move(made.begin(), made.end(), std::back_inserter(jobs_));
   lock.unlock();
   queued_.notify_all();
@@ -131,6 +132,15 @@ void CrcReadAhead::DropQueued(size_t atLeast) {
     DropJobs();
   }
   room_.notify_all();
+}
+
+void CrcReadAhead::PassedOver(bool passed) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    passedOver_ = passed;
+    if (passed) DropJobs();
+  }
+  if (passed) room_.notify_all();
 }
 
 void CrcReadAhead::DropJobs() {

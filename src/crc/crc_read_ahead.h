@@ -70,6 +70,11 @@ class CrcReadAhead {
   // Drops every queued file the listing has not taken, when at least
   // `atLeast` are queued; a helper reading one stops at its next chunk.
   void DropQueued(size_t atLeast = 0);
+  // While the listing has passed every file queued (it waits for the next
+  // directory search and has none to take), those files are dropped, and so
+  // are the ones queued with `waitForRoom` until PassedOver(false): the
+  // producer, behind the listing, would otherwise wait for room for ever.
+  void PassedOver(bool passed);
   // Wakes a producer waiting for room and refuses further files.
   void StopQueuing();
 
@@ -145,6 +150,7 @@ class CrcReadAhead {
   std::atomic<bool> waitingOnDisk_{false};
   std::atomic<bool> listingWaits_{false};  // the listing sleeps on read_, set under mutex_
   bool queuing_ = true;
+  bool passedOver_ = false;
   std::atomic<bool> stopping_{false};
 };
 

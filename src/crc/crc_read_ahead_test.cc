@@ -231,6 +231,40 @@ TEST_F(CrcReadAheadTest, QueueHoldsAtMostTheBoundUntilTheListingTakes) {
   EXPECT_EQ(queued.load(), CrcReadAhead::kMaxQueued + 1);
 }
 
+// A search that fell behind the listing queues files the listing has passed.
+// Once the listing waits for the next search, the search is not kept
+// waiting for room, and those files are dropped, the ones it queues then
+// too; the first file queued once the next search is handed on is the
+// front of the queue, which the listing takes as a helper read it.
+TEST_F(CrcReadAheadTest, SearchBehindTheListingIsLetGoAndItsFilesDropped) {
+  AddFile(100);
+  const std::string next = dir_ + entries_[0].name;
+  std::atomic<bool> nextOpened{false};
+  fs_.beforeOpen = [&](const std::string& path) { nextOpened = nextOpened || path == next; };
+  CrcReadAhead readAhead(run_, 1);
+  std::vector<std::string> passed(CrcReadAhead::kMaxQueued, dir_ + "passed");
+  ASSERT_TRUE(readAhead.Queue(passed, false));
+  std::thread search([&] {
+    for (size_t i = 0; i <= CrcReadAhead::kMaxQueued; ++i) {  // the first waits for room
+      std::string late = dir_ + "late";
+      EXPECT_TRUE(readAhead.Queue({&late, 1}));
+    }
+  });
+  readAhead.PassedOver(true);
+  search.join();
+
+  readAhead.PassedOver(false);
+  std::string queued = next;  // taken over by the queue
+  ASSERT_TRUE(readAhead.Queue({&queued, 1}, false));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!nextOpened.load() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  CrcOutcome outcome;
+  ASSERT_TRUE(readAhead.Take(next, 0, &outcome));
+  EXPECT_EQ(outcome.result, CrcRead::kDone);
+}
+
 // Files in memory are read by the helpers awake from the start; once reads
 // are slow because they wait on the disk, every helper reads. Where the
 // system counts the blocks a thread had read, slow reads for which the disk

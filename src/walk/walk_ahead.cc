@@ -48,9 +48,11 @@ WalkAhead::~WalkAhead() {
 bool WalkAhead::TakeSearch(const std::string& dir, const std::string& pattern, std::vector<FindEntry>* found,
                            bool* searched) {
   std::unique_lock<std::mutex> lock(mutex_);
-  // Every search made ahead is taken: a full queue holds files the walk
-  // passed over, and keeps the search ahead waiting for room, for ever.
-  if (searches_.empty()) readAhead_->DropQueued(CrcReadAhead::kMaxQueued);
+  // Every search made ahead is taken, so the walk has passed every file
+  // queued, and the search ahead, still queueing the files of one it took,
+  // must not wait for room: the walk takes no file before the next search.
+  // Handing that search on ends it.
+  if (searches_.empty()) readAhead_->PassedOver(true);
   changed_.wait(lock, [this] { return !searches_.empty() || searchedAll_ || stopping_.load(); });
   if (stopping_.load()) return false;
   if (searches_.empty() || searches_.front().dir != dir || searches_.front().pattern != pattern) {
@@ -103,6 +105,9 @@ bool WalkAhead::HandOn(const std::string& dir, const std::string& pattern, bool 
   std::unique_lock<std::mutex> lock(mutex_);
   changed_.wait(lock, [this] { return searches_.size() < kMaxSearchesAhead || stopping_.load(); });
   if (stopping_.load()) return false;
+  // Under the lock the walk sets it with, so that no later file of this
+  // search is taken for one the walk passed.
+  if (searches_.empty()) readAhead_->PassedOver(false);
   searches_.push_back(std::move(made));
   lock.unlock();
   changed_.notify_all();
