@@ -3,7 +3,7 @@
 # arguments, only those that are missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev g++-mingw-w64-x86-64-posix wine64 attr strace rhash clang libclang-rt-dev "$@")
+packages=(cmake ninja-build g++ libgtest-dev libgmock-dev g++-mingw-w64-x86-64-posix wine64 attr strace gdb rhash clang libclang-rt-dev "$@")
 
 missing=()
 for package in "${packages[@]}"; do

@@ -194,6 +194,11 @@ RunResult RunCommand(std::vector<std::string> argv, const std::string& cwd, std:
     exited = waitpid(pid, &waitStatus, WNOHANG) == pid;
     if (!exited && std::chrono::steady_clock::now() > deadline) {
       result.timedOut = true;
+      // Where it hangs, for the log: the stacks of its threads (not of gdb's).
+      if (const std::string gdb = FindInPath("gdb"); !gdb.empty() && argv.front() != gdb) {
+        result.err += "\n-- ran too long; its threads:\n";
+        result.err += RunCommand({gdb, "-p", std::to_string(pid), "-batch", "-ex", "thread apply all bt"}, "/", envp, "").out;
+      }
       kill(-pid, SIGKILL);
       kill(pid, SIGKILL);
       waitpid(pid, &waitStatus, 0);
