@@ -34,8 +34,11 @@ bool ReadAheadSuits(const Run& run);
 
 class CrcReadAhead {
  public:
-  // Files queued and not yet taken by the listing, at most: what bounds the
-  // memory reading ahead holds, however many files a tree has.
+  // Files queued and not yet taken by the listing beyond which Queue waits
+  // for room. The first files of each directory search made ahead go in
+  // regardless (the listing takes none of them before it has the search),
+  // so with the searches ahead bounded too, the memory reading ahead holds
+  // is bounded, however many files a tree has.
   static constexpr size_t kMaxQueued = 2048;
 
   struct HelperCount {
