@@ -68,6 +68,9 @@ CrcReadAhead::CrcReadAhead(Run& run, const HelperCount& helpers)
       awakeAtFirst_(std::min(helpers.awakeAtFirst, helpers.helpers)) {
   if (helpers.helpers == 0) return;
   listingReader_ = NewReader();
+  // Room made before any helper starts: once one runs, nothing here may throw.
+  helpers_.reserve(helpers.helpers);
+  helperReaders_.reserve(helpers.helpers);
   for (unsigned i = 0; i < helpers.helpers; ++i) {
     std::unique_ptr<Reader> reader = NewReader();
     if (!reader) break;
@@ -82,13 +85,16 @@ CrcReadAhead::CrcReadAhead(Run& run, const HelperCount& helpers)
 }
 
 std::unique_ptr<CrcReadAhead::Reader> CrcReadAhead::NewReader() {
-  auto reader = std::make_unique<Reader>();
-  reader->block.reset(new (std::nothrow) unsigned char[kReadBufferBytes]);
-  if (!reader->block) return nullptr;
-  reader->chunk = AlignedReadChunk(reader->block.get());
-  reader->ownFileSystem = run_.fs.NewSearcher();
-  reader->fs = reader->ownFileSystem ? reader->ownFileSystem.get() : &run_.fs;
-  return reader;
+  try {
+    auto reader = std::make_unique<Reader>();
+    reader->block.reset(new unsigned char[kReadBufferBytes]);
+    reader->chunk = AlignedReadChunk(reader->block.get());
+    reader->ownFileSystem = run_.fs.NewSearcher();
+    reader->fs = reader->ownFileSystem ? reader->ownFileSystem.get() : &run_.fs;
+    return reader;
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
 }
 
 CrcReadAhead::~CrcReadAhead() {

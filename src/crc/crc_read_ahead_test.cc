@@ -265,6 +265,16 @@ TEST_F(CrcReadAheadTest, SearchBehindTheListingIsLetGoAndItsFilesDropped) {
   EXPECT_EQ(outcome.result, CrcRead::kDone);
 }
 
+// Memory that runs out while the helpers start leaves fewer of them, not a
+// crash: the listing reads what they don't.
+TEST_F(CrcReadAheadTest, MemoryRunningOutAsHelpersStartLeavesFewerHelpers) {
+  AddFile(100);
+  fs_.searchersBeforeNoMemory = 2;  // the listing's reader and one helper's
+  CrcReadAhead readAhead(run_, 4);
+  EXPECT_EQ(readAhead.helperCount(), 1u);
+  EXPECT_EQ(CrcOf(0), expected_[0]);
+}
+
 // Files in memory are read by the helpers awake from the start; once reads
 // are slow because they wait on the disk, every helper reads. Where the
 // system counts the blocks a thread had read, slow reads for which the disk

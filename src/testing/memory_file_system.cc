@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "platform/path.h"
 #include "platform/wildcard_match.h"
@@ -94,6 +95,12 @@ int MemoryFileSystem::openFiles() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return static_cast<int>(std::count_if(openFiles_.begin(), openFiles_.end(),
                                         [](const OpenFile& file) { return file.node != nullptr; }));
+}
+
+std::unique_ptr<FileSystem> MemoryFileSystem::NewSearcher() {
+  if (searchersBeforeNoMemory == 0) throw std::bad_alloc();
+  if (searchersBeforeNoMemory > 0) --searchersBeforeNoMemory;
+  return nullptr;
 }
 
 bool MemoryFileSystem::FindFiles(const std::string& dir, const std::string& pattern, FindDetail detail,

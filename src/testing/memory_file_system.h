@@ -57,6 +57,9 @@ class MemoryFileSystem : public FileSystem {
   int64_t roomLeft = -1;      // bytes writes may still add, as on a filling disk; -1 no limit
   bool failSetLength = false;
   bool readsInParallel = false;  // what ReadsInParallel reports
+  // NewSearcher calls that succeed (giving none, as a platform without
+  // searchers) before every later one runs out of memory; -1 never.
+  int searchersBeforeNoMemory = -1;
   StreamsRead streamsRead = StreamsRead::kRead;  // what NamedStreams reports
 
   // What was asked of it.
@@ -72,6 +75,7 @@ class MemoryFileSystem : public FileSystem {
                  std::vector<FindEntry>* found) override;
   bool LookUp(const std::string& path, FindEntry* entry) override;
   bool ReadsInParallel() const override { return readsInParallel; }
+  std::unique_ptr<FileSystem> NewSearcher() override;
   FileHandle OpenForReading(const std::string& path) override;
   FileHandle OpenFallback(const std::string& path) override;
   int64_t Read(FileHandle handle, void* buffer, size_t count) override;
