@@ -90,7 +90,6 @@ std::unique_ptr<CrcReadAhead::Reader> CrcReadAhead::NewReader() {
     reader->block.reset(new unsigned char[kReadBufferBytes]);
     reader->chunk = AlignedReadChunk(reader->block.get());
     reader->ownFileSystem = run_.fs.NewSearcher();
-    reader->fs = reader->ownFileSystem ? reader->ownFileSystem.get() : &run_.fs;
     return reader;
   } catch (const std::bad_alloc&) {
     return nullptr;
@@ -131,10 +130,9 @@ bool CrcReadAhead::Queue(std::span<std::string> paths, bool waitForRoom) {
   return true;
 }
 
-void CrcReadAhead::DropQueued(size_t atLeast) {
+void CrcReadAhead::DropQueued() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (jobs_.size() < atLeast) return;
     DropJobs();
   }
   room_.notify_all();
@@ -218,17 +216,16 @@ void CrcReadAhead::ReadJob(Reader& reader, Job& job, const Job* awaited) {
   // A file the listing reads while it waits is cut short after its second
   // chunk once the awaited file is read, and read again in its turn: the
   // awaited record never waits for a big file.
-  // One reference captured, so the std::function holds it without a heap
+  // Two pointers captured, which the std::function holds without a heap
   // allocation per file.
   struct {
-    CrcReadAhead& self;
     Job& job;
     const Job* awaited;
     int chunksRead = 0;
-  } read{*this, job, awaited};
-  auto keepReading = [&read] {
-    if (read.job.dropped.load(std::memory_order_relaxed) || read.self.stopping_.load(std::memory_order_relaxed) ||
-        RunEndPending(read.self.run_)) {
+  } read{job, awaited};
+  auto keepReading = [this, &read] {
+    if (read.job.dropped.load(std::memory_order_relaxed) || stopping_.load(std::memory_order_relaxed) ||
+        RunEndPending(run_)) {
       return false;
     }
     return read.awaited == nullptr || ++read.chunksRead < 2 || read.awaited->state.load() != State::kDone;
@@ -236,7 +233,8 @@ void CrcReadAhead::ReadJob(Reader& reader, Job& job, const Job* awaited) {
   // From the disk many helpers share each directory's few files: a
   // descriptor of the directory for each of them would cost more system
   // calls than it saves, so they name the files from the top.
-  FileSystem& fs = waitingOnDisk_.load(std::memory_order_relaxed) ? run_.fs : *reader.fs;
+  FileSystem& fs =
+      reader.ownFileSystem && !waitingOnDisk_.load(std::memory_order_relaxed) ? *reader.ownFileSystem : run_.fs;
   job.outcome = ReadFileCrc(fs, job.path, startOffset_, reader.chunk, keepReading, readsStreams_);
   job.state.store(State::kDone);
   // The listing, once it said it waits, checks the job again under the lock

@@ -70,9 +70,9 @@ class CrcReadAhead {
   // kMaxQueued files are queued. False when the read-ahead takes no more
   // files or has no helpers.
   bool Queue(std::span<std::string> paths, bool waitForRoom = true);
-  // Drops every queued file the listing has not taken, when at least
-  // `atLeast` are queued; a helper reading one stops at its next chunk.
-  void DropQueued(size_t atLeast = 0);
+  // Drops every queued file the listing has not taken; a helper reading one
+  // stops at its next chunk.
+  void DropQueued();
   // While the listing has passed every file queued (it waits for the next
   // directory search and has none to take), those files are dropped, and so
   // are the ones queued with `waitForRoom` until PassedOver(false): the
@@ -104,8 +104,7 @@ class CrcReadAhead {
   // the platform has one (it keeps the descriptor of the directory read
   // last; used while the files come from memory), and a chunk of its own.
   struct Reader {
-    std::unique_ptr<FileSystem> ownFileSystem;
-    FileSystem* fs = nullptr;
+    std::unique_ptr<FileSystem> ownFileSystem;  // null: the run's
     std::unique_ptr<unsigned char[]> block;
     unsigned char* chunk = nullptr;
     int slowReadBalance = 0;  // slow reads less fast ones, never below 0

@@ -354,7 +354,8 @@ RunResult RunProgram(const std::vector<std::string>& args, const std::string& cw
   }
   if (UnderWine()) PrepareWinePrefix(argv.front());
   argv.insert(argv.end(), args.begin(), args.end());
-  RunResult result = RunCommand(argv, cwd, ChildEnvironment(env), stdinText, interruptAfter, signalNumber);
+  const std::vector<std::string> envp = ChildEnvironment(env);
+  RunResult result = RunCommand(argv, cwd, envp, stdinText, interruptAfter, signalNumber);
   // Now and then (once in some thousands of runs) Wine ends a process before
   // the program starts, with status 1 and not a word on either stream; a
   // crash of the program shows status 3 or 5 and a message. Such a run is
@@ -364,7 +365,7 @@ RunResult RunProgram(const std::vector<std::string>& args, const std::string& cw
     std::string line;
     for (const std::string& arg : args) line += " " + arg;
     fprintf(stderr, "[ WINE     ] ended with status 1 and no output, run again:%s\n", line.c_str());
-    result = RunCommand(argv, cwd, ChildEnvironment(env), stdinText, interruptAfter, signalNumber);
+    result = RunCommand(argv, cwd, envp, stdinText, interruptAfter, signalNumber);
   }
   if (UnderWine()) {
     result.out = WithoutCarriageReturns(result.out);
