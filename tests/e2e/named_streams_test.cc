@@ -172,7 +172,9 @@ TEST(NamedStreams, EveryStreamInNameOrderWithControlCharactersShown) {
   TempTree tree;
   tree.AddFile("many.txt", "");
   std::vector<std::string> names = {"a:b", "bell\a", "z"};
-  for (int i = 0; i < 12; ++i) names.push_back("s" + std::to_string(100 + i));
+  // Names longer together than the first buffer the names are listed into.
+  const std::string tail(24, '_');
+  for (int i = 0; i < 12; ++i) names.push_back("s" + std::to_string(100 + i) + tail);
   for (const std::string& name : names) {
     if (!GiveStream(tree, "many.txt", name, name)) GTEST_SKIP() << kNoUserAttributes;
   }
@@ -184,7 +186,8 @@ TEST(NamedStreams, EveryStreamInNameOrderWithControlCharactersShown) {
   ASSERT_EQ(fields.size(), 16u) << result.out;
   EXPECT_EQ(fields[1], tree.Path("link.txt:a:b"));
   EXPECT_EQ(fields[2], tree.Path("link.txt:bell?"));
-  EXPECT_EQ(fields[3], tree.Path("link.txt:s100"));
+  EXPECT_EQ(fields[3], tree.Path("link.txt:s100" + tail));
+  EXPECT_EQ(fields[14], tree.Path("link.txt:s111" + tail));
   EXPECT_EQ(fields[15], tree.Path("link.txt:z"));
 }
 

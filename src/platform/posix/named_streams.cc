@@ -115,7 +115,9 @@ StreamsRead PosixFileSystem::NamedStreamsOf(FileHandle handle, const std::string
                                             std::vector<StreamEntry>* streams) {
   streams->clear();
   const int fd = DescriptorOf(handle);
-  char local[4096];
+  // The kernel allocates a buffer of the size asked for on every call: 256
+  // bytes hold the names of nearly every file and cost less than a page.
+  char local[256];
   std::vector<char> large;
   std::string_view names = AttributeNames(fd, local, sizeof local, &large);
   std::vector<std::string_view> userNames;
