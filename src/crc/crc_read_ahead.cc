@@ -41,6 +41,21 @@ constexpr int kSlowReadsToWake = 16;
 // disk a helper takes one at a time: every file is a request in flight.
 constexpr size_t kMaxBatch = 8;
 
+// The queue's lock is held for a few instructions at a time: a thread that
+// finds it taken tries again a while before it sleeps, as the system calls
+// to sleep and to be woken cost more than the wait.
+constexpr int kTriesBeforeSleep = 200;
+
+void LockSoon(std::unique_lock<std::mutex>& lock) {
+  for (int i = 0; i < kTriesBeforeSleep; ++i) {
+    if (lock.try_lock()) return;
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+  }
+  lock.lock();
+}
+
 }  // namespace
 
 bool ReadAheadSuits(const Run& run) {
@@ -121,7 +136,9 @@ bool CrcReadAhead::Queue(std::span<std::string> paths, bool waitForRoom) {
     made.back()->path = std::move(path);
   }
   std::unique_lock<std::mutex> lock(mutex_);
-  if (waitForRoom) room_.wait(lock, [this] { return !queuing_ || passedOver_ || jobs_.size() < kMaxQueued; });
+  if (waitForRoom && jobs_.size() >= kMaxQueued) {
+    room_.wait(lock, [this] { return !queuing_ || passedOver_ || jobs_.size() <= kResumeQueuingAt; });
+  }
   if (!queuing_) return false;
   if (waitForRoom && passedOver_) return true;  // files the listing has passed
   std::move(made.begin(), made.end(), std::back_inserter(jobs_));
@@ -163,7 +180,8 @@ void CrcReadAhead::StopQueuing() {
 
 bool CrcReadAhead::Take(const std::string& path, int64_t startOffset, CrcOutcome* outcome) {
   if (startOffset != startOffset_) return false;
-  std::unique_lock<std::mutex> lock(mutex_);
+  std::unique_lock<std::mutex> lock(mutex_, std::defer_lock);
+  LockSoon(lock);
   const size_t window = std::min(jobs_.size(), kTakeWindow);
   size_t at = 0;
   while (at < window && jobs_[at]->path != path) ++at;
@@ -175,7 +193,7 @@ bool CrcReadAhead::Take(const std::string& path, int64_t startOffset, CrcOutcome
   std::shared_ptr<Job> job = std::move(jobs_.front());
   jobs_.pop_front();
   if (started_ > 0) --started_;
-  room_.notify_one();
+  if (jobs_.size() <= kResumeQueuingAt) room_.notify_one();
   // Not started, or only taken by a helper that has not begun it: the
   // listing reads it now rather than wait.
   if (Begin(*job)) return false;
@@ -206,7 +224,7 @@ bool CrcReadAhead::StartNextJob(std::unique_lock<std::mutex>& lock, const Job* a
   lock.unlock();
   ReadJob(*listingReader_, *job, awaited);
   job.reset();
-  lock.lock();
+  LockSoon(lock);
   return true;
 }
 
@@ -284,7 +302,7 @@ void CrcReadAhead::Help(unsigned index, Reader& reader) {
     lock.unlock();
     for (const std::shared_ptr<Job>& job : batch) ReadJob(reader, *job, nullptr);
     batch.clear();
-    lock.lock();
+    LockSoon(lock);
   }
 }
 

@@ -40,6 +40,9 @@ class CrcReadAhead {
   // so with the searches ahead bounded too, the memory reading ahead holds
   // is bounded, however many files a tree has.
   static constexpr size_t kMaxQueued = 2048;
+  // A producer that waited for room goes on once no more than this many
+  // are queued: it and the listing meet once per many files taken.
+  static constexpr size_t kResumeQueuingAt = kMaxQueued / 2;
 
   struct HelperCount {
     unsigned helpers = 0;

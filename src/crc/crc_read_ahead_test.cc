@@ -223,12 +223,18 @@ TEST_F(CrcReadAheadTest, QueueHoldsAtMostTheBoundUntilTheListingTakes) {
   };
   awaitQueued(CrcReadAhead::kMaxQueued);
   EXPECT_EQ(queued.load(), CrcReadAhead::kMaxQueued);
+  // The producer goes on only once the listing took the queue down to the
+  // mark, and then queues the rest.
+  const size_t toMark = CrcReadAhead::kMaxQueued - CrcReadAhead::kResumeQueuingAt;
   CrcOutcome outcome;
-  readAhead.Take(dir_ + "gone0", 0, &outcome);  // makes room for one more
-  awaitQueued(CrcReadAhead::kMaxQueued + 1);
+  for (size_t i = 0; i + 1 < toMark; ++i) readAhead.Take(dir_ + "gone" + std::to_string(i), 0, &outcome);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(queued.load(), CrcReadAhead::kMaxQueued);
+  readAhead.Take(dir_ + "gone" + std::to_string(toMark - 1), 0, &outcome);
+  awaitQueued(CrcReadAhead::kMaxQueued + 10);
   readAhead.StopQueuing();
   search.join();
-  EXPECT_EQ(queued.load(), CrcReadAhead::kMaxQueued + 1);
+  EXPECT_EQ(queued.load(), CrcReadAhead::kMaxQueued + 10);
 }
 
 // A search that fell behind the listing queues files the listing has passed.

@@ -63,8 +63,9 @@ bool WalkAhead::TakeSearch(const std::string& dir, const std::string& pattern, s
   *searched = next.searched;
   found->swap(next.entries);
   searches_.pop_front();
+  const bool room = searches_.size() <= kResumeSearchingAt;
   lock.unlock();
-  changed_.notify_all();
+  if (room) changed_.notify_all();
   return true;
 }
 
@@ -103,7 +104,9 @@ bool WalkAhead::HandOn(const std::string& dir, const std::string& pattern, bool 
                        std::vector<FindEntry> entries) {
   SearchMade made{dir, pattern, searched, std::move(entries)};
   std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [this] { return searches_.size() < kMaxSearchesAhead || stopping_.load(); });
+  if (searches_.size() >= kMaxSearchesAhead) {
+    changed_.wait(lock, [this] { return searches_.size() <= kResumeSearchingAt || stopping_.load(); });
+  }
   if (stopping_.load()) return false;
   // Under the lock the walk sets it with, so that no later file of this
   // search is taken for one the walk passed.

@@ -26,8 +26,11 @@ struct Run;
 
 class WalkAhead {
  public:
-  // Searches made ahead and not yet taken by the walk, at most.
+  // Searches made ahead and not yet taken by the walk, at most. Once there
+  // are that many, the search ahead waits until the walk has taken half of
+  // them, so that the two threads meet once per many searches, not for each.
   static constexpr size_t kMaxSearchesAhead = 256;
+  static constexpr size_t kResumeSearchingAt = kMaxSearchesAhead / 2;
 
   // Starts searching when the run reads ahead and the platform gives a
   // searcher, and registers with the run. The run's search paths are normal
