@@ -21,11 +21,25 @@ namespace {
 constexpr std::string_view kUserNamespace = "user.";
 constexpr std::string_view kStreamType = ":$DATA";
 
-// The attribute names of the open file `fd`, each ended by a NUL. The first
-// call asks with `local`, which holds the names of nearly every file; only
+// Asking only for the size of a file's list of names costs the kernel no
+// buffer, and most files have no attributes at all. Where files have some
+// (a security label on every file), that question would cost a second call
+// per file: after a file with names, the next ones are listed at once.
+constexpr int kListsAtOnceAfterNames = 64;
+thread_local int listsAtOnceLeft = 0;
+
+// The attribute names of the open file `fd`, each ended by a NUL. They are
+// listed into `local`, which holds the names of nearly every file; only
 // longer lists are read into `large`. Empty when the attributes can't be
 // listed (the file system keeps none).
 std::string_view AttributeNames(int fd, char* local, size_t localSize, std::vector<char>* large) {
+  if (listsAtOnceLeft > 0) {
+    --listsAtOnceLeft;
+  } else {
+    const ssize_t size = flistxattr(fd, nullptr, 0);
+    if (size <= 0) return {};
+    listsAtOnceLeft = kListsAtOnceAfterNames;
+  }
   ssize_t got = flistxattr(fd, local, localSize);
   if (got >= 0) return {local, static_cast<size_t>(got)};
   while (errno == ERANGE) {
@@ -115,8 +129,8 @@ StreamsRead PosixFileSystem::NamedStreamsOf(FileHandle handle, const std::string
                                             std::vector<StreamEntry>* streams) {
   streams->clear();
   const int fd = DescriptorOf(handle);
-  // The kernel allocates a buffer of the size asked for on every call: 256
-  // bytes hold the names of nearly every file and cost less than a page.
+  // The kernel allocates a buffer of the size asked for: 256 bytes hold the
+  // names of nearly every file and cost less than a page.
   char local[256];
   std::vector<char> large;
   std::string_view names = AttributeNames(fd, local, sizeof local, &large);
