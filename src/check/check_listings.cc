@@ -255,7 +255,7 @@ bool WrittenSinceListed(Run& run, const ListedFile& listed, const FindEntry& now
   if (!listed.hasTimes) return false;
   // As this run would write the record in that layout, with its own zone.
   TimeLayout layout = listed.timeLayout;
-  snprintf(layout.zone, sizeof layout.zone, "%s", run.timeZoneAbbreviation.c_str());
+  SetZone(run.timeZoneAbbreviation, &layout);
   TimeBlock times;
   ConvertTimes(run, now.times, &times, layout.zulu);
   std::string text;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string_view>
 
 #include "listing/file_times.h"
@@ -87,8 +88,14 @@ TimeLayout RunTimeLayout(const Run& run) {
   layout.sortableDate = run.settings.sortableDate != 0;
   layout.zulu = run.settings.zuluTime != 0;
   layout.delimiter = run.values.delimiterChar;
-  snprintf(layout.zone, sizeof layout.zone, "%s", run.timeZoneAbbreviation.c_str());
+  SetZone(run.timeZoneAbbreviation, &layout);
   return layout;
+}
+
+void SetZone(std::string_view abbreviation, TimeLayout* layout) {
+  // Set for every record: a copy, not a formatted print.
+  const size_t kept = abbreviation.copy(layout->zone, sizeof layout->zone - 1);
+  std::fill(layout->zone + kept, std::end(layout->zone), '\0');
 }
 
 int AppendTimeFields(const TimeLayout& layout, const TimeBlock& times, std::string* out) {
@@ -109,10 +116,6 @@ int AppendTimeFields(const TimeLayout& layout, const TimeBlock& times, std::stri
   out->append(3 - zone.size(), ' ').append(zone).push_back(layout.delimiter);
   return static_cast<int>(out->size() - before);
 }
-
-namespace {
-
-}  // namespace
 
 // The title never shows the path; the parameter keeps the driver's call as it is.
 void WriteHeader(Run& run, const std::string& /*firstPath*/) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "run/run_settings.h"
 
@@ -25,6 +26,8 @@ struct TimeLayout {
 
 // The layout of the run's own records.
 TimeLayout RunTimeLayout(const Run& run);
+// Makes the first three characters of `abbreviation` the zone of `layout`.
+void SetZone(std::string_view abbreviation, TimeLayout* layout);
 
 // Appends the time field(s) and the zone field, each followed by the
 // delimiter, as a record of `layout` shows `times`; returns the characters added.

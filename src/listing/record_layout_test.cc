@@ -103,6 +103,22 @@ TEST(RecordLayout, FieldWritersShareTheDelimiter) {
   EXPECT_EQ(t.run.counters.lineCount, 1);
 }
 
+TEST(RecordLayout, ZoneFieldShowsThreeCharactersRightAligned) {
+  const struct {
+    const char* abbreviation;
+    const char* field;
+  } cases[] = {{"EST", "EST;"}, {"AEST", "AES;"}, {"Z", "  Z;"}, {"", "   ;"}};
+  for (const auto& c : cases) {
+    TimeLayout layout;
+    layout.delimiter = ';';
+    SetZone("GMT", &layout);  // a layout read from a listing, given the run's zone
+    SetZone(c.abbreviation, &layout);
+    std::string out;
+    AppendTimeFields(layout, TimeBlock{}, &out);
+    EXPECT_EQ(out, std::string("00/00/0000;00:00w;") + c.field) << c.abbreviation;
+  }
+}
+
 TEST(RecordLayout, LongNameFieldsComeLastWithTheExtensionBeforeThem) {
   struct Case {
     const char* what;
