@@ -32,7 +32,8 @@ constexpr size_t kTakeWindow = 64;
 // A read that takes longer waited on the disk: a small file in memory is
 // read in a few microseconds. Once slow reads outnumber fast ones by
 // kSlowReadsToWake, the files come from the disk; a read slowed now and then
-// by a busy processor does not count for that.
+// by a busy processor does not count for that. Reads of a batch count
+// together, slow when they took kSlowRead each on average.
 constexpr auto kSlowRead = std::chrono::microseconds(50);
 constexpr int kSlowReadsToWake = 16;
 
@@ -222,15 +223,17 @@ bool CrcReadAhead::StartNextJob(std::unique_lock<std::mutex>& lock, const Job* a
   if (started_ == jobs_.size()) return false;
   std::shared_ptr<Job> job = jobs_[started_++];
   lock.unlock();
-  ReadJob(*listingReader_, *job, awaited);
+  const auto start = std::chrono::steady_clock::now();
+  if (ReadJob(*listingReader_, *job, awaited)) {
+    NoteReadTime(*listingReader_, std::chrono::steady_clock::now() - start, 1);
+  }
   job.reset();
   LockSoon(lock);
   return true;
 }
 
-void CrcReadAhead::ReadJob(Reader& reader, Job& job, const Job* awaited) {
-  if (job.dropped.load(std::memory_order_relaxed) || !Begin(job)) return;
-  const auto start = std::chrono::steady_clock::now();
+bool CrcReadAhead::ReadJob(Reader& reader, Job& job, const Job* awaited) {
+  if (job.dropped.load(std::memory_order_relaxed) || !Begin(job)) return false;
   // A file the listing reads while it waits is cut short after its second
   // chunk once the awaited file is read, and read again in its turn: the
   // awaited record never waits for a big file.
@@ -262,17 +265,22 @@ void CrcReadAhead::ReadJob(Reader& reader, Job& job, const Job* awaited) {
     { std::lock_guard<std::mutex> lock(mutex_); }
     read_.notify_all();
   }
-  bool slow = std::chrono::steady_clock::now() - start > kSlowRead;
+  return true;
+}
+
+void CrcReadAhead::NoteReadTime(Reader& reader, std::chrono::steady_clock::duration took, size_t files) {
+  bool slow = took > kSlowRead * files;
   if (slow) {
-    // A read held up by a busy or paused machine is slow too, but the disk
-    // fetched nothing for it.
+    // Reads held up by a busy or paused machine are slow too, but the disk
+    // fetched nothing for them.
     const std::optional<uint64_t> blocks = run_.fs.BlocksReadByThisThread();
     if (blocks) {
       slow = *blocks != reader.blocksRead;
       reader.blocksRead = *blocks;
     }
   }
-  reader.slowReadBalance = slow ? reader.slowReadBalance + 1 : std::max(0, reader.slowReadBalance - 1);
+  const int count = static_cast<int>(files);
+  reader.slowReadBalance = std::clamp(reader.slowReadBalance + (slow ? count : -count), 0, kSlowReadsToWake);
   if (reader.slowReadBalance == kSlowReadsToWake && !waitingOnDisk_.load()) {
     std::lock_guard<std::mutex> lock(mutex_);
     waitingOnDisk_.store(true);  // every helper reads from now on
@@ -300,7 +308,11 @@ void CrcReadAhead::Help(unsigned index, Reader& reader) {
       batch.push_back(job);
     }
     lock.unlock();
-    for (const std::shared_ptr<Job>& job : batch) ReadJob(reader, *job, nullptr);
+    // Timed as a whole: two clock reads a batch rather than a file.
+    const auto start = std::chrono::steady_clock::now();
+    size_t read = 0;
+    for (const std::shared_ptr<Job>& job : batch) read += ReadJob(reader, *job, nullptr) ? 1 : 0;
+    if (read > 0) NoteReadTime(reader, std::chrono::steady_clock::now() - start, read);
     batch.clear();
     LockSoon(lock);
   }

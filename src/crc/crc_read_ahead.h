@@ -9,6 +9,7 @@
 #define KORVEN_CRC_CRC_READ_AHEAD_H_
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -110,7 +111,7 @@ class CrcReadAhead {
     std::unique_ptr<FileSystem> ownFileSystem;  // null: the run's
     std::unique_ptr<unsigned char[]> block;
     unsigned char* chunk = nullptr;
-    int slowReadBalance = 0;  // slow reads less fast ones, never below 0
+    int slowReadBalance = 0;  // slow reads less fast ones, from 0 to kSlowReadsToWake
     uint64_t blocksRead = 0;  // by its thread, as of its last slow read
   };
   // A reader with its chunk allocated; null when memory runs short.
@@ -122,9 +123,12 @@ class CrcReadAhead {
   // Makes the caller the one to read `job`: false when another thread began it.
   static bool Begin(Job& job);
   // Reads `job` through `reader` unless it was dropped or another thread
-  // began it, and tells the listing when it waits. The listing passes the
-  // file it waits for.
-  void ReadJob(Reader& reader, Job& job, const Job* awaited);
+  // began it (false), and tells the listing when it waits. The listing
+  // passes the file it waits for.
+  bool ReadJob(Reader& reader, Job& job, const Job* awaited);
+  // Counts `files` reads through `reader` that took `took` together as
+  // slow or fast, and wakes every helper once the files come from the disk.
+  void NoteReadTime(Reader& reader, std::chrono::steady_clock::duration took, size_t files);
   // The listing, waiting for `awaited`, reads the first file no one has
   // started, with `lock` held on entry and on return; false when none is left.
   bool StartNextJob(std::unique_lock<std::mutex>& lock, const Job* awaited);
