@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <string>
 
 #include "platform/system.h"
 
@@ -49,6 +51,32 @@ TEST(PosixTimeTest, TimesPastTheYear30828AreNotBrokenDown) {
   EXPECT_EQ(t.year, 30828);
   EXPECT_FALSE(RealSystem().BreakDownFileTime(kLastShownFileTime + 1, true, &t));
   EXPECT_FALSE(RealSystem().BreakDownFileTime(UINT64_MAX, false, &t));
+}
+
+// Times broken down are kept for the next records, never across a change
+// of zone, and the local and UTC forms of one time are kept apart.
+TEST(PosixTimeTest, TimeBrokenDownAgainAfterTheZoneChanges) {
+  const char* before = getenv("TZ");
+  const std::string saved = before != nullptr ? before : "";
+  const uint64_t noon = EpochToFileTime(1625140800);  // 07/01/2021 12:00 UTC
+  const struct {
+    const char* zone;
+    bool utc;
+    int hour;
+  } cases[] = {{"UTC0", false, 12}, {"EST5EDT", false, 8}, {"EST5EDT", true, 12}, {"JST-9", false, 21}};
+  for (const auto& c : cases) {
+    setenv("TZ", c.zone, 1);
+    RealSystem().LoadTimeZone();
+    CivilTime t;
+    ASSERT_TRUE(RealSystem().BreakDownFileTime(noon, c.utc, &t));
+    EXPECT_EQ(t.hour, c.hour) << c.zone << (c.utc ? " utc" : "");
+  }
+  if (before != nullptr) {
+    setenv("TZ", saved.c_str(), 1);
+  } else {
+    unsetenv("TZ");
+  }
+  RealSystem().LoadTimeZone();
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <array>
+#include <atomic>
 #include <chrono>
 #include <climits>
 #include <cstdlib>
@@ -113,6 +115,10 @@ void OnStop(int signalNumber) {
   errno = savedErrno;
 }
 
+// Counts the loads of the time zone, from 1: times broken down under an
+// earlier one are not used again.
+std::atomic<unsigned> zoneLoads{1};
+
 class PosixSystem : public StandardSystem {
  public:
   // The terminal is the user's again however the process ends.
@@ -144,17 +150,46 @@ class PosixSystem : public StandardSystem {
     return text.substr(0, text.find('.'));
   }
 
-  void LoadTimeZone() override { tzset(); }
+  void LoadTimeZone() override {
+    tzset();
+    zoneLoads.fetch_add(1, std::memory_order_relaxed);
+  }
 
   std::string StandardTimeZoneName() override { return tzname[0] != nullptr ? tzname[0] : ""; }
+
+  // A record breaks down three times of its file, and the files of a
+  // directory often share them to the second: the last few seconds broken
+  // down on each thread are kept, which spares the time zone look-up, until
+  // the zone is loaded again.
+  static bool BreakDownSeconds(int64_t seconds, bool utc, struct tm* parts) {
+    struct Kept {
+      int64_t seconds = 0;
+      bool utc = false;
+      unsigned zone = 0;  // 0: nothing kept
+      struct tm parts {};
+    };
+    thread_local std::array<Kept, 4> kept;
+    thread_local size_t next = 0;
+    const unsigned zone = zoneLoads.load(std::memory_order_relaxed);
+    for (const Kept& k : kept) {
+      if (k.zone == zone && k.seconds == seconds && k.utc == utc) {
+        *parts = k.parts;
+        return true;
+      }
+    }
+    const time_t when = static_cast<time_t>(seconds);
+    if ((utc ? gmtime_r(&when, parts) : localtime_r(&when, parts)) == nullptr) return false;
+    kept[next] = Kept{seconds, utc, zone, *parts};
+    next = (next + 1) % kept.size();
+    return true;
+  }
 
   bool BreakDownFileTime(uint64_t fileTime, bool utc, CivilTime* out) override {
     if (fileTime > kLastShownFileTime) return false;
     int64_t seconds = static_cast<int64_t>(fileTime / kFileTimeTicksPerSecond) -
                       static_cast<int64_t>(kFileTimeEpochOffsetSeconds);
-    time_t when = static_cast<time_t>(seconds);
     struct tm parts;
-    if ((utc ? gmtime_r(&when, &parts) : localtime_r(&when, &parts)) == nullptr) return false;
+    if (!BreakDownSeconds(seconds, utc, &parts)) return false;
     out->year = parts.tm_year + 1900;
     out->month = parts.tm_mon + 1;
     out->day = parts.tm_mday;
