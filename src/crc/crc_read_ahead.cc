@@ -127,16 +127,22 @@ CrcReadAhead::~CrcReadAhead() {
   for (std::thread& helper : helpers_) helper.join();
 }
 
-bool CrcReadAhead::Queue(std::span<std::string> paths, bool waitForRoom) {
+bool CrcReadAhead::Queue(std::span<const std::string> paths, bool waitForRoom) {
   if (helpers_.empty()) return false;
-  // Made before the lock is taken, which the helpers wait for meanwhile.
   std::vector<std::shared_ptr<Job>> made;
   made.reserve(paths.size());
-  for (std::string& path : paths) {
-    made.push_back(std::make_shared<Job>());
-    made.back()->path = std::move(path);
+  std::unique_lock<std::mutex> lock(mutex_, std::defer_lock);
+  LockSoon(lock);
+  const size_t reused = std::min(paths.size(), spare_.size());
+  std::move(spare_.end() - static_cast<std::ptrdiff_t>(reused), spare_.end(), std::back_inserter(made));
+  spare_.resize(spare_.size() - reused);
+  lock.unlock();
+  // Filled before the lock is taken again, which the helpers wait for meanwhile.
+  for (size_t i = 0; i < paths.size(); ++i) {
+    if (i == made.size()) made.push_back(std::make_shared<Job>());
+    made[i]->path.assign(paths[i]);
   }
-  std::unique_lock<std::mutex> lock(mutex_);
+  LockSoon(lock);
   if (waitForRoom && jobs_.size() >= kMaxQueued) {
     room_.wait(lock, [this] { return !queuing_ || passedOver_ || jobs_.size() <= kResumeQueuingAt; });
   }
@@ -187,7 +193,10 @@ bool CrcReadAhead::Take(const std::string& path, int64_t startOffset, CrcOutcome
   size_t at = 0;
   while (at < window && jobs_[at]->path != path) ++at;
   if (at == window) return false;
-  for (size_t i = 0; i < at; ++i) jobs_[i]->dropped.store(true);
+  for (size_t i = 0; i < at; ++i) {
+    jobs_[i]->dropped.store(true);
+    Recycle(jobs_[i]);
+  }
   jobs_.erase(jobs_.begin(), jobs_.begin() + static_cast<std::ptrdiff_t>(at));
   started_ -= std::min(started_, at);
 
@@ -197,7 +206,10 @@ bool CrcReadAhead::Take(const std::string& path, int64_t startOffset, CrcOutcome
   if (jobs_.size() <= kResumeQueuingAt) room_.notify_one();
   // Not started, or only taken by a helper that has not begun it: the
   // listing reads it now rather than wait.
-  if (Begin(*job)) return false;
+  if (Begin(*job)) {
+    Recycle(job);
+    return false;
+  }
   // Rather than wait for the helper reading it, the listing reads a file
   // further on, from memory: from the disk its own read could keep it
   // waiting after the file it waits for is read.
@@ -208,7 +220,19 @@ bool CrcReadAhead::Take(const std::string& path, int64_t startOffset, CrcOutcome
     listingWaits_.store(false);
   }
   *outcome = std::move(job->outcome);
+  Recycle(job);
   return true;
+}
+
+void CrcReadAhead::Recycle(std::shared_ptr<Job>& job) {
+  // A helper that held it let it go with release order: what it did to the
+  // job is seen before the job is made new.
+  if (job.use_count() != 1 || spare_.size() >= kMaxQueued) return;
+  std::atomic_thread_fence(std::memory_order_acquire);
+  job->state.store(State::kWaiting, std::memory_order_relaxed);
+  job->dropped.store(false, std::memory_order_relaxed);
+  job->outcome = CrcOutcome{};
+  spare_.push_back(std::move(job));
 }
 
 bool CrcReadAhead::Begin(Job& job) {

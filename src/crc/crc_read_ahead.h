@@ -70,10 +70,10 @@ class CrcReadAhead {
   static HelperCount HelpersFor(const Run& run);
 
   // Queues `paths` to be read, in order, after every file queued before
-  // them, and takes the strings over. With `waitForRoom` waits while
+  // them. With `waitForRoom` waits while
   // kMaxQueued files are queued. False when the read-ahead takes no more
   // files or has no helpers.
-  bool Queue(std::span<std::string> paths, bool waitForRoom = true);
+  bool Queue(std::span<const std::string> paths, bool waitForRoom = true);
   // Drops every queued file the listing has not taken; a helper reading one
   // stops at its next chunk.
   void DropQueued();
@@ -120,6 +120,9 @@ class CrcReadAhead {
   // Drops every job queued, with mutex_ held; a helper reading one stops at
   // its next chunk.
   void DropJobs();
+  // Keeps `job`, which the listing is done with, to be queued again, unless
+  // a helper still holds it; with mutex_ held.
+  void Recycle(std::shared_ptr<Job>& job);
   // Makes the caller the one to read `job`: false when another thread began it.
   static bool Begin(Job& job);
   // Reads `job` through `reader` unless it was dropped or another thread
@@ -152,6 +155,9 @@ class CrcReadAhead {
   // Jobs in listing order; a helper reading one shares it, so a job dropped
   // while it is read lives until its helper is done.
   std::deque<std::shared_ptr<Job>> jobs_;
+  // Jobs the listing is done with, queued again: their paths keep their
+  // room, so that once reading ahead runs it allocates nothing per file.
+  std::vector<std::shared_ptr<Job>> spare_;
   size_t started_ = 0;  // jobs at the front that a thread has claimed or begun
   bool shutdown_ = false;
   // Reads come from the disk (a reader saw kSlowReadsToWake more slow reads
