@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Listing speed against the floor and against other tools, timed by hyperfine,
-# each figure a ratio to a reference measured in the same run. The floor is
+# each figure a ratio to a reference measured in the same run: the commands
+# of a section take turns, one run each, and a ratio is the median of the
+# ratios of the rounds. The floor is
 # bench/walk_floor: N threads that only read the directories and statx, open,
 # read and close every file, with no CRC and no output.
 #
@@ -63,14 +65,32 @@ sevenzip="7zz h -scrcCRC32 -r ."
 drop_caches='sh -c "sync; echo 3 > /proc/sys/vm/drop_caches"'
 json=$(mktemp)
 counts=$(mktemp)
-trap 'rm -f "$json" "$counts"' EXIT
+trap 'rm -f "$json" "$json".* "$counts"' EXIT
 
-# Prints the median of every command hyperfine timed into $json, then runs the
-# Python lines on stdin with those medians, in seconds by name, as `median`.
+# Times the named commands (hyperfine's -n NAME COMMAND pairs, after any
+# further hyperfine options) in ROUNDS passes, each command once a pass in
+# turn: a machine that slows for a while slows every command alike, where
+# rounds of one command after another would charge it to one of them. WARMUP
+# runs of each command come before the first pass.
+time_rounds() {
+  local rounds=$1 warmup=$2 pass
+  shift 2
+  rm -f "$json".*
+  for ((pass = 1; pass <= rounds; pass++)); do
+    hyperfine -N --warmup "$warmup" --runs 1 --export-json "$json.$pass" "$@" >/dev/null
+    warmup=0
+  done
+}
+
+# Prints the median time of every command time_rounds timed, then runs the
+# Python lines on stdin with `median`, in seconds by name, and ratio(a, b):
+# the median over the passes of a's time over b's in the same pass.
 report() {
-  python3 -c "import json, statistics, sys
-results = json.load(open(sys.argv[1]))['results']
-median = {r['command']: statistics.median(r['times']) for r in results}
+  python3 -c "import glob, json, statistics, sys
+passes = [{r['command']: r['times'][0] for r in json.load(open(f))['results']} for f in glob.glob(sys.argv[1] + '.*')]
+median = {name: statistics.median(p[name] for p in passes) for name in passes[0]}
+def ratio(a, b):
+    return statistics.median(p[a] / p[b] for p in passes)
 for name, seconds in median.items():
     print(f'{name:14} median {seconds * 1000:8.1f} ms')
 $(cat)" "$json"
@@ -106,13 +126,13 @@ if wants cached; then
   commands=("$korven . -r" "$korven . -r -S" "rhash --crc32 -r ." "$sevenzip" "$floor . $processors")
   named=()
   for i in "${!names[@]}"; do named+=(-n "${names[$i]}" "${commands[$i]}"); done
-  hyperfine -N --warmup 3 --runs "$rounds" --export-json "$json" "${named[@]}" >/dev/null
+  time_rounds "$rounds" 3 "${named[@]}"
   report <<'PY'
 floor = next(name for name in median if name.startswith("floor"))
-print(f"korven with streams takes {median['korven'] / median['korven -S']:.3f}x the time of korven -S")
-print(f"korven takes {median['korven'] / median[floor]:.2f}x the time of the {floor}")
+print(f"korven with streams takes {ratio('korven', 'korven -S'):.3f}x the time of korven -S")
+print(f"korven takes {ratio('korven', floor):.2f}x the time of the {floor}")
 for other in ("rhash", "7zz"):
-    print(f"korven is {median[other] / median['korven']:.2f}x faster than {other}")
+    print(f"korven is {ratio(other, 'korven'):.2f}x faster than {other}")
 PY
   files=$(find . -type f | wc -l)
   for i in "${!names[@]}"; do
@@ -137,14 +157,14 @@ if wants cold; then
     cd "$tree"
     named=(-n korven "$korven . -r" -n rhash "rhash --crc32 -r ." -n 7zz "$sevenzip")
     for n in 1 2 4 8 16 32 64; do named+=(-n "floor N=$n" "$floor . $n"); done
-    hyperfine -N --runs "$cold_rounds" --prepare "$drop_caches" --export-json "$json" "${named[@]}" >/dev/null
+    time_rounds "$cold_rounds" 0 --prepare "$drop_caches" "${named[@]}"
     report <<'PY'
 floors = {name: seconds for name, seconds in median.items() if name.startswith("floor")}
 best = min(floors, key=floors.get)
 print(f"best floor: {best}, {floors[best] * 1000:.1f} ms")
-print(f"korven takes {median['korven'] / floors[best]:.2f}x the time of the best floor ({best})")
+print(f"korven takes {ratio('korven', best):.2f}x the time of the best floor ({best})")
 for other in ("rhash", "7zz"):
-    print(f"korven is {median[other] / median['korven']:.2f}x faster than {other}")
+    print(f"korven is {ratio(other, 'korven'):.2f}x faster than {other}")
 PY
   fi
 fi
@@ -155,10 +175,10 @@ if wants big; then
   if ! can_drop_caches; then
     echo "big: the cold 1 GiB file is skipped, the page cache cannot be dropped here (needs root and a writable /proc/sys/vm/drop_caches)"
   elif make_big_file "$one" 1024; then
-    hyperfine -N --runs "$cold_rounds" --prepare "$drop_caches" --export-json "$json" \
-      -n korven "$korven $(dirname "$one")" -n dd "dd if=$one of=/dev/null bs=1M" >/dev/null
+    time_rounds "$cold_rounds" 0 --prepare "$drop_caches" \
+      -n korven "$korven $(dirname "$one")" -n dd "dd if=$one of=/dev/null bs=1M"
     report <<'PY'
-print(f"korven takes {median['korven'] / median['dd']:.2f}x the time of dd bs=1M")
+print(f"korven takes {ratio('korven', 'dd'):.2f}x the time of dd bs=1M")
 PY
   fi
   if ! "$korven" --help | grep -q -- --threads; then
@@ -169,10 +189,9 @@ PY
     made=yes
     for i in 1 2 3 4 5 6 7 8; do make_big_file "$eight/file$i.bin" 256 || { made=no; break; }; done
     if [ "$made" = yes ]; then
-      hyperfine -N --warmup 2 --runs "$rounds" --export-json "$json" \
-        -n "threads=1" "$korven $eight -r --threads=1" -n default "$korven $eight -r" >/dev/null
+      time_rounds "$rounds" 2 -n "threads=1" "$korven $eight -r --threads=1" -n default "$korven $eight -r"
       report <<'PY'
-print(f"korven with its default threads takes {median['default'] / median['threads=1']:.2f}x the time of --threads=1")
+print(f"korven with its default threads takes {ratio('default', 'threads=1'):.2f}x the time of --threads=1")
 PY
     fi
   fi
@@ -185,13 +204,13 @@ if wants check; then
   cd "$build"
   "$korven" tree50k -r -M -o tree50k-list.txt 2>/dev/null
   "$korven" tree50k -r --sfv -o tree50k.sfv 2>/dev/null
-  hyperfine -N --warmup 3 --runs "$rounds" --export-json "$json" \
+  time_rounds "$rounds" 3 \
     -n list "$korven tree50k -r -M -o tree50k-list-again.txt" \
     -n check-list "$korven --check tree50k-list.txt" \
     -n check-sfv "$korven --check tree50k.sfv" \
-    -n rhash-c "rhash -c tree50k.sfv" >/dev/null
+    -n rhash-c "rhash -c tree50k.sfv"
   report <<'PY'
-print(f"--check of the listing takes {median['check-list'] / median['list']:.2f}x the time of making it")
-print(f"--check of the SFV file is {median['rhash-c'] / median['check-sfv']:.2f}x faster than rhash -c")
+print(f"--check of the listing takes {ratio('check-list', 'list'):.2f}x the time of making it")
+print(f"--check of the SFV file is {ratio('rhash-c', 'check-sfv'):.2f}x faster than rhash -c")
 PY
 fi
