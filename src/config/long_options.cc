@@ -77,12 +77,12 @@ const NamedOption kOptions[] = {
      }},
     {"create-signature", Form::kSwitch, Where::kEverywhere, nullptr,
      [](Run& run, const std::string&, bool on) {
-       SetSignatureChange(run, SignatureChange::kCreate, on);
+       SetSignatureOption(run, SignatureOption::kCreate, on);
        return std::string();
      }},
     {"erase-signature", Form::kSwitch, Where::kEverywhere, nullptr,
      [](Run& run, const std::string&, bool on) {
-       SetSignatureChange(run, SignatureChange::kErase, on);
+       SetSignatureOption(run, SignatureOption::kErase, on);
        return std::string();
      }},
     {"skip-512", Form::kSwitch, Where::kEverywhere, nullptr, SkipFirst512Switch},

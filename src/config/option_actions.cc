@@ -174,9 +174,9 @@ void SkipFirst512(Run& run, bool on) {
   run.values.displacement = on ? 512 : 0;
 }
 
-void SetSignatureChange(Run& run, SignatureChange change, bool on) {
+void SetSignatureOption(Run& run, SignatureOption option, bool on) {
   RunSettings& s = run.settings;
-  (change == SignatureChange::kCreate ? s.createSignature : s.eraseSignature) = on ? 1 : 0;
+  (option == SignatureOption::kCreate ? s.createSignature : s.eraseSignature) = on ? 1 : 0;
   if (on) s.resetTimes = 1;
 }
 

@@ -42,8 +42,8 @@ constexpr int kMaxThreads = 256;
 std::string SetThreads(Run& run, const std::string& text);
 
 // -C / -E: a file signed or cut is written to, so its times are put back afterwards.
-enum class SignatureChange { kCreate, kErase };
-void SetSignatureChange(Run& run, SignatureChange change, bool on);
+enum class SignatureOption { kCreate, kErase };
+void SetSignatureOption(Run& run, SignatureOption option, bool on);
 
 enum class SizeBound { kLess, kGreater };
 // -L / -G: bytes.

@@ -212,7 +212,7 @@ void ReadOption(Run& run, Arguments& args, OptionWord& word) {
     case 'R': s.resetTimes = 1; break;
     case 'C':
     case 'E':
-      SetSignatureChange(run, letter == 'C' ? SignatureChange::kCreate : SignatureChange::kErase, true);
+      SetSignatureOption(run, letter == 'C' ? SignatureOption::kCreate : SignatureOption::kErase, true);
       break;
     case 'V': s.verifySignature = 1; break;
     case 'b': SkipFirst512(run, true); break;
