@@ -225,10 +225,11 @@ bool CrcReadAhead::Take(const std::string& path, int64_t startOffset, CrcOutcome
 }
 
 void CrcReadAhead::Recycle(std::shared_ptr<Job>& job) {
-  // A helper that held it let it go with release order: what it did to the
-  // job is seen before the job is made new.
   if (job.use_count() != 1 || spare_.size() >= kMaxQueued) return;
-  std::atomic_thread_fence(std::memory_order_acquire);
+  // No helper holds it any more. One that read it wrote the outcome before
+  // it marked the job done: loading the state with acquire order sees its
+  // writes before the job is made new.
+  job->state.load(std::memory_order_acquire);
   job->state.store(State::kWaiting, std::memory_order_relaxed);
   job->dropped.store(false, std::memory_order_relaxed);
   job->outcome = CrcOutcome{};
@@ -293,7 +294,7 @@ bool CrcReadAhead::ReadJob(Reader& reader, Job& job, const Job* awaited) {
 }
 
 void CrcReadAhead::NoteReadTime(Reader& reader, std::chrono::steady_clock::duration took, size_t files) {
-  bool slow = took > kSlowRead * files;
+  bool slow = took > kSlowRead * static_cast<int64_t>(files);
   if (slow) {
     // Reads held up by a busy or paused machine are slow too, but the disk
     // fetched nothing for them.
