@@ -83,14 +83,18 @@ time_rounds() {
 }
 
 # Prints the median time of every command time_rounds timed, then runs the
-# Python lines on stdin with `median`, in seconds by name, and ratio(a, b):
-# the median over the passes of a's time over b's in the same pass.
+# Python lines on stdin with `median`, in seconds by name, ratio(a, b): the
+# median over the passes of a's time over b's in the same pass, and
+# spread(a, b): the lowest and highest of those ratios, as text.
 report() {
   python3 -c "import glob, json, statistics, sys
 passes = [{r['command']: r['times'][0] for r in json.load(open(f))['results']} for f in glob.glob(sys.argv[1] + '.*')]
 median = {name: statistics.median(p[name] for p in passes) for name in passes[0]}
 def ratio(a, b):
     return statistics.median(p[a] / p[b] for p in passes)
+def spread(a, b):
+    ratios = [p[a] / p[b] for p in passes]
+    return f'(rounds {min(ratios):.2f}-{max(ratios):.2f}x)'
 for name, seconds in median.items():
     print(f'{name:14} median {seconds * 1000:8.1f} ms')
 $(cat)" "$json"
@@ -130,7 +134,7 @@ if wants cached; then
   report <<'PY'
 floor = next(name for name in median if name.startswith("floor"))
 print(f"korven with streams takes {ratio('korven', 'korven -S'):.3f}x the time of korven -S")
-print(f"korven takes {ratio('korven', floor):.2f}x the time of the {floor}")
+print(f"korven takes {ratio('korven', floor):.2f}x the time of the {floor} {spread('korven', floor)}")
 for other in ("rhash", "7zz"):
     print(f"korven is {ratio(other, 'korven'):.2f}x faster than {other}")
 PY
@@ -162,7 +166,7 @@ if wants cold; then
 floors = {name: seconds for name, seconds in median.items() if name.startswith("floor")}
 best = min(floors, key=floors.get)
 print(f"best floor: {best}, {floors[best] * 1000:.1f} ms")
-print(f"korven takes {ratio('korven', best):.2f}x the time of the best floor ({best})")
+print(f"korven takes {ratio('korven', best):.2f}x the time of the best floor ({best}) {spread('korven', best)}")
 for other in ("rhash", "7zz"):
     print(f"korven is {ratio(other, 'korven'):.2f}x faster than {other}")
 PY
@@ -178,7 +182,7 @@ if wants big; then
     time_rounds "$cold_rounds" 0 --prepare "$drop_caches" \
       -n korven "$korven $(dirname "$one")" -n dd "dd if=$one of=/dev/null bs=1M"
     report <<'PY'
-print(f"korven takes {ratio('korven', 'dd'):.2f}x the time of dd bs=1M")
+print(f"korven takes {ratio('korven', 'dd'):.2f}x the time of dd bs=1M {spread('korven', 'dd')}")
 PY
   fi
   if ! "$korven" --help | grep -q -- --threads; then
@@ -191,7 +195,7 @@ PY
     if [ "$made" = yes ]; then
       time_rounds "$rounds" 2 -n "threads=1" "$korven $eight -r --threads=1" -n default "$korven $eight -r"
       report <<'PY'
-print(f"korven with its default threads takes {ratio('default', 'threads=1'):.2f}x the time of --threads=1")
+print(f"korven with its default threads takes {ratio('default', 'threads=1'):.2f}x the time of --threads=1 {spread('default', 'threads=1')}")
 PY
     fi
   fi
