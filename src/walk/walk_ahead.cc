@@ -51,8 +51,11 @@ bool WalkAhead::TakeSearch(const std::string& dir, const std::string& pattern, s
   // Every search made ahead is taken, so the walk has passed every file
   // queued, and the search ahead, still queueing the files of one it took,
   // must not wait for room: the walk takes no file before the next search.
-  // Handing that search on ends it.
-  if (searches_.empty()) readAhead_->PassedOver(true);
+  // Handing that search on ends it. Not while the first files of the next
+  // search are queued and it is about to be handed on: they are the walk's
+  // next, and a helper may be reading one already, which the walk would read
+  // again (with the access time the first read left, where that changes).
+  if (searches_.empty() && !handingOn_) readAhead_->PassedOver(true);
   changed_.wait(lock, [this] { return !searches_.empty() || searchedAll_ || stopping_.load(); });
   if (stopping_.load()) return false;
   if (searches_.empty() || searches_.front().dir != dir || searches_.front().pattern != pattern) {
@@ -107,6 +110,7 @@ bool WalkAhead::HandOn(const std::string& dir, const std::string& pattern, bool 
   if (searches_.size() >= kMaxSearchesAhead) {
     changed_.wait(lock, [this] { return searches_.size() <= kResumeSearchingAt || stopping_.load(); });
   }
+  handingOn_ = false;
   if (stopping_.load()) return false;
   // Under the lock the walk sets it with, so that no later file of this
   // search is taken for one the walk passed.
@@ -131,7 +135,17 @@ bool WalkAhead::QueueFilesAndHandOn(const std::string& dir, const std::string& p
   // entries, which the rest are queued from.
   const std::span<const FindEntry* const> all(files);
   const size_t first = std::min(files.size(), kFilesQueuedAtOnce);
-  if (first > 0 && !readAhead_->Queue(dir, all.first(first), false)) return false;
+  if (first > 0) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      handingOn_ = true;
+    }
+    if (!readAhead_->Queue(dir, all.first(first), false)) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      handingOn_ = false;
+      return false;
+    }
+  }
   if (!HandOn(dir, pattern, true, entries)) return false;
   for (size_t at = first; at < files.size(); at += kFilesQueuedAtOnce) {
     if (!readAhead_->Queue(dir, all.subspan(at, std::min(kFilesQueuedAtOnce, files.size() - at)))) return false;

@@ -80,6 +80,9 @@ class WalkAhead {
   std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<SearchMade> searches_;
+  // The first files of a search are queued and the search is not yet
+  // handed on: the walk, waiting for it, has not passed them.
+  bool handingOn_ = false;
   bool searchedAll_ = false;
   std::atomic<bool> stopping_{false};
 };
