@@ -127,20 +127,20 @@ CrcReadAhead::~CrcReadAhead() {
   for (std::thread& helper : helpers_) helper.join();
 }
 
-bool CrcReadAhead::Queue(const std::string& dir, std::span<const FindEntry* const> files, bool waitForRoom) {
+bool CrcReadAhead::Queue(std::span<const std::string> paths, bool waitForRoom) {
   if (helpers_.empty()) return false;
   std::vector<std::shared_ptr<Job>> made;
-  made.reserve(files.size());
+  made.reserve(paths.size());
   std::unique_lock<std::mutex> lock(mutex_, std::defer_lock);
   LockSoon(lock);
-  const size_t reused = std::min(files.size(), spare_.size());
+  const size_t reused = std::min(paths.size(), spare_.size());
   std::move(spare_.end() - static_cast<std::ptrdiff_t>(reused), spare_.end(), std::back_inserter(made));
   spare_.resize(spare_.size() - reused);
   lock.unlock();
   // Filled before the lock is taken again, which the helpers wait for meanwhile.
-  for (size_t i = 0; i < files.size(); ++i) {
+  for (size_t i = 0; i < paths.size(); ++i) {
     if (i == made.size()) made.push_back(std::make_shared<Job>());
-    made[i]->path.assign(dir).append(files[i]->name);
+    made[i]->path.assign(paths[i]);
   }
   LockSoon(lock);
   if (waitForRoom && jobs_.size() >= kMaxQueued) {
@@ -345,7 +345,11 @@ void CrcReadAhead::Help(unsigned index, Reader& reader) {
 
 CrcReadAheadBatch::CrcReadAheadBatch(Run& run, const std::string& dir, const std::vector<const FindEntry*>& files)
     : readAhead_(files.empty() ? nullptr : run.readAhead) {
-  if (readAhead_ != nullptr) readAhead_->Queue(dir, files, false);
+  if (readAhead_ == nullptr) return;
+  std::vector<std::string> paths;
+  paths.reserve(files.size());
+  for (const FindEntry* file : files) paths.push_back(dir + file->name);
+  readAhead_->Queue(paths, false);
 }
 
 CrcReadAheadBatch::~CrcReadAheadBatch() {

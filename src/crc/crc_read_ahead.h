@@ -69,11 +69,11 @@ class CrcReadAhead {
   // not suit the run.
   static HelperCount HelpersFor(const Run& run);
 
-  // Queues `files` of `dir` (their names appended to it) to be read, in
-  // order, after every file queued before them. With `waitForRoom` waits
-  // while kMaxQueued files are queued. False when the read-ahead takes no
-  // more files or has no helpers.
-  bool Queue(const std::string& dir, std::span<const FindEntry* const> files, bool waitForRoom = true);
+  // Queues `paths` to be read, in order, after every file queued before
+  // them. With `waitForRoom` waits while
+  // kMaxQueued files are queued. False when the read-ahead takes no more
+  // files or has no helpers.
+  bool Queue(std::span<const std::string> paths, bool waitForRoom = true);
   // Drops every queued file the listing has not taken; a helper reading one
   // stops at its next chunk.
   void DropQueued();

@@ -53,17 +53,6 @@ class CrcReadAheadTest : public testing::Test {
     return files;
   }
 
-  // Queues the files of dir_ named `names`.
-  bool Queue(CrcReadAhead& readAhead, const std::vector<std::string>& names, bool waitForRoom = true) {
-    std::vector<FindEntry> files(names.size());
-    std::vector<const FindEntry*> pointers;
-    for (size_t i = 0; i < names.size(); ++i) {
-      files[i].name = names[i];
-      pointers.push_back(&files[i]);
-    }
-    return readAhead.Queue(dir_, pointers, waitForRoom);
-  }
-
   std::string CrcOf(size_t index) {
     char text[kCrcTextSize];
     FileCrc(run_, dir_ + entries_[index].name, 0, text);
@@ -220,7 +209,8 @@ TEST_F(CrcReadAheadTest, QueueHoldsAtMostTheBoundUntilTheListingTakes) {
   std::atomic<size_t> queued{0};
   std::thread search([&] {
     for (size_t i = 0; i < CrcReadAhead::kMaxQueued + 10; ++i) {
-      if (!Queue(readAhead, {"gone" + std::to_string(i)})) return;
+      std::string path = dir_ + "gone" + std::to_string(i);
+      if (!readAhead.Queue({&path, 1})) return;
       ++queued;
     }
   });
@@ -258,17 +248,20 @@ TEST_F(CrcReadAheadTest, SearchBehindTheListingIsLetGoAndItsFilesDropped) {
   std::atomic<bool> nextOpened{false};
   fs_.beforeOpen = [&](const std::string& path) { nextOpened = nextOpened || path == next; };
   CrcReadAhead readAhead(run_, 1);
-  ASSERT_TRUE(Queue(readAhead, std::vector<std::string>(CrcReadAhead::kMaxQueued, "passed"), false));
+  std::vector<std::string> passed(CrcReadAhead::kMaxQueued, dir_ + "passed");
+  ASSERT_TRUE(readAhead.Queue(passed, false));
   std::thread search([&] {
     for (size_t i = 0; i <= CrcReadAhead::kMaxQueued; ++i) {  // the first waits for room
-      EXPECT_TRUE(Queue(readAhead, {"late"}));
+      std::string late = dir_ + "late";
+      EXPECT_TRUE(readAhead.Queue({&late, 1}));
     }
   });
   readAhead.PassedOver(true);
   search.join();
 
   readAhead.PassedOver(false);
-  ASSERT_TRUE(Queue(readAhead, {entries_[0].name}, false));
+  std::string queued = next;  // taken over by the queue
+  ASSERT_TRUE(readAhead.Queue({&queued, 1}, false));
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (!nextOpened.load() && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));

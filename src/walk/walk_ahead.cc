@@ -122,33 +122,33 @@ bool WalkAhead::HandOn(const std::string& dir, const std::string& pattern, bool 
 }
 
 bool WalkAhead::QueueFilesAndHandOn(const std::string& dir, const std::string& pattern,
-                                    const std::vector<FindEntry>& entries) {
-  std::vector<const FindEntry*> files;
-  files.reserve(entries.size());
+                                    std::vector<FindEntry> entries) {
+  std::vector<std::string> paths;
   for (const FindEntry& entry : entries) {
     // The output file is read in its turn, with what has been written to it
     // by then, as it is by a run of one thread.
-    if (IsListedFile(run_, dir, entry) && !EqualsIgnoreCase(entry.name, outputName_)) files.push_back(&entry);
+    if (IsListedFile(run_, dir, entry) && !EqualsIgnoreCase(entry.name, outputName_)) {
+      paths.push_back(dir + entry.name);
+    }
   }
   // The first files go in without waiting for room: the walk, waiting for
-  // this search, takes none before it has it. It gets a copy of the
-  // entries, which the rest are queued from.
-  const std::span<const FindEntry* const> all(files);
-  const size_t first = std::min(files.size(), kFilesQueuedAtOnce);
+  // this search, takes none before it has it.
+  const std::span<const std::string> all(paths);
+  const size_t first = std::min(paths.size(), kFilesQueuedAtOnce);
   if (first > 0) {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       handingOn_ = true;
     }
-    if (!readAhead_->Queue(dir, all.first(first), false)) {
+    if (!readAhead_->Queue(all.first(first), false)) {
       std::lock_guard<std::mutex> lock(mutex_);
       handingOn_ = false;
       return false;
     }
   }
-  if (!HandOn(dir, pattern, true, entries)) return false;
-  for (size_t at = first; at < files.size(); at += kFilesQueuedAtOnce) {
-    if (!readAhead_->Queue(dir, all.subspan(at, std::min(kFilesQueuedAtOnce, files.size() - at)))) return false;
+  if (!HandOn(dir, pattern, true, std::move(entries))) return false;
+  for (size_t at = first; at < paths.size(); at += kFilesQueuedAtOnce) {
+    if (!readAhead_->Queue(all.subspan(at, std::min(kFilesQueuedAtOnce, paths.size() - at)))) return false;
   }
   return true;
 }
@@ -170,7 +170,8 @@ bool WalkAhead::SearchTree(const std::string& path) {
     if (!type.empty() && type.front() == '-') break;
     if (!FitsPathBuffer(path, type)) continue;
     const bool found = Search(path, type, &entries);
-    if (!(found ? QueueFilesAndHandOn(path, type, entries) : HandOn(path, type, false, {}))) return false;
+    // The walk gets this search's entries; the next search fills them anew.
+    if (!(found ? QueueFilesAndHandOn(path, type, std::move(entries)) : HandOn(path, type, false, {}))) return false;
   }
   return true;
 }

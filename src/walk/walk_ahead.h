@@ -66,8 +66,7 @@ class WalkAhead {
   // Queues the files of `entries` the walk lists, handing the search on
   // once the first of them are queued, so that the walk finds them queued;
   // false once the walk or the read-ahead takes no more.
-  bool QueueFilesAndHandOn(const std::string& dir, const std::string& pattern,
-                           const std::vector<FindEntry>& entries);
+  bool QueueFilesAndHandOn(const std::string& dir, const std::string& pattern, std::vector<FindEntry> entries);
   // The walk asked for another search: it searches itself from now on.
   void GiveUp(std::unique_lock<std::mutex>& lock);
 
