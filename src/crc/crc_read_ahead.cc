@@ -127,7 +127,7 @@ CrcReadAhead::~CrcReadAhead() {
   for (std::thread& helper : helpers_) helper.join();
 }
 
-bool CrcReadAhead::Queue(std::span<const std::string> paths, bool waitForRoom) {
+bool CrcReadAhead::Queue(std::span<std::string> paths, bool waitForRoom) {
   if (helpers_.empty()) return false;
   std::vector<std::shared_ptr<Job>> made;
   made.reserve(paths.size());
@@ -140,7 +140,9 @@ bool CrcReadAhead::Queue(std::span<const std::string> paths, bool waitForRoom) {
   // Filled before the lock is taken again, which the helpers wait for meanwhile.
   for (size_t i = 0; i < paths.size(); ++i) {
     if (i == made.size()) made.push_back(std::make_shared<Job>());
-    made[i]->path.assign(paths[i]);
+    // The job takes the string over; the caller frees the old path, on the
+    // thread that made it.
+    made[i]->path.swap(paths[i]);
   }
   LockSoon(lock);
   if (waitForRoom && jobs_.size() >= kMaxQueued) {

@@ -70,10 +70,10 @@ class CrcReadAhead {
   static HelperCount HelpersFor(const Run& run);
 
   // Queues `paths` to be read, in order, after every file queued before
-  // them. With `waitForRoom` waits while
+  // them, and takes the strings over. With `waitForRoom` waits while
   // kMaxQueued files are queued. False when the read-ahead takes no more
   // files or has no helpers.
-  bool Queue(std::span<const std::string> paths, bool waitForRoom = true);
+  bool Queue(std::span<std::string> paths, bool waitForRoom = true);
   // Drops every queued file the listing has not taken; a helper reading one
   // stops at its next chunk.
   void DropQueued();

@@ -133,7 +133,7 @@ bool WalkAhead::QueueFilesAndHandOn(const std::string& dir, const std::string& p
   }
   // The first files go in without waiting for room: the walk, waiting for
   // this search, takes none before it has it.
-  const std::span<const std::string> all(paths);
+  const std::span<std::string> all(paths);
   const size_t first = std::min(paths.size(), kFilesQueuedAtOnce);
   if (first > 0) {
     {
