@@ -140,8 +140,8 @@ bool CrcReadAhead::Queue(std::span<std::string> paths, bool waitForRoom) {
   // Filled before the lock is taken again, which the helpers wait for meanwhile.
   for (size_t i = 0; i < paths.size(); ++i) {
     if (i == made.size()) made.push_back(std::make_shared<Job>());
-    // The job takes the string over; the caller frees the old path, on the
-    // thread that made it.
+    // The job takes the string over and hands back its old path, whose
+    // room the caller writes the next path into.
     made[i]->path.swap(paths[i]);
   }
   LockSoon(lock);
@@ -227,10 +227,10 @@ bool CrcReadAhead::Take(const std::string& path, int64_t startOffset, CrcOutcome
 }
 
 void CrcReadAhead::Recycle(std::shared_ptr<Job>& job) {
-  if (job.use_count() != 1 || spare_.size() >= kMaxQueued) return;
-  // No helper holds it any more. One that read it wrote the outcome before
-  // it marked the job done: loading the state with acquire order sees its
-  // writes before the job is made new.
+  if (job.use_count() != 1 || spare_.size() >= kMaxSpare) return;
+  // No other thread holds it any more. One that read it wrote the outcome
+  // before it marked the job done: loading the state with acquire order sees
+  // its writes before the job is made new.
   job->state.load(std::memory_order_acquire);
   job->state.store(State::kWaiting, std::memory_order_relaxed);
   job->dropped.store(false, std::memory_order_relaxed);
@@ -254,8 +254,8 @@ bool CrcReadAhead::StartNextJob(std::unique_lock<std::mutex>& lock, const Job* a
   if (ReadJob(*listingReader_, *job, awaited)) {
     NoteReadTime(*listingReader_, std::chrono::steady_clock::now() - start, 1);
   }
-  job.reset();
   LockSoon(lock);
+  Recycle(job);
   return true;
 }
 
@@ -340,8 +340,10 @@ void CrcReadAhead::Help(unsigned index, Reader& reader) {
     size_t read = 0;
     for (const std::shared_ptr<Job>& job : batch) read += ReadJob(reader, *job, nullptr) ? 1 : 0;
     if (read > 0) NoteReadTime(reader, std::chrono::steady_clock::now() - start, read);
-    batch.clear();
     LockSoon(lock);
+    // Jobs the listing took while they were read are recycled here.
+    for (std::shared_ptr<Job>& job : batch) Recycle(job);
+    batch.clear();
   }
 }
 

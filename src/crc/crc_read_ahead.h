@@ -70,7 +70,8 @@ class CrcReadAhead {
   static HelperCount HelpersFor(const Run& run);
 
   // Queues `paths` to be read, in order, after every file queued before
-  // them, and takes the strings over. With `waitForRoom` waits while
+  // them: takes the strings over and leaves in their place strings of jobs
+  // done with, to be written over. With `waitForRoom` waits while
   // kMaxQueued files are queued. False when the read-ahead takes no more
   // files or has no helpers.
   bool Queue(std::span<std::string> paths, bool waitForRoom = true);
@@ -120,8 +121,9 @@ class CrcReadAhead {
   // Drops every job queued, with mutex_ held; a helper reading one stops at
   // its next chunk.
   void DropJobs();
-  // Keeps `job`, which the listing is done with, to be queued again, unless
-  // a helper still holds it; with mutex_ held.
+  // Keeps `job` to be queued again when the caller's is the last reference
+  // to it (neither the queue, the listing nor a helper holds it any more);
+  // with mutex_ held.
   void Recycle(std::shared_ptr<Job>& job);
   // Makes the caller the one to read `job`: false when another thread began it.
   static bool Begin(Job& job);
@@ -158,6 +160,10 @@ class CrcReadAhead {
   // Jobs the listing is done with, queued again: their paths keep their
   // room, so that once reading ahead runs it allocates nothing per file.
   std::vector<std::shared_ptr<Job>> spare_;
+  // Spare jobs kept at most. Besides kMaxQueued, the first files of the
+  // searches ahead are queued: a queue of many small directories holds
+  // several times kMaxQueued jobs.
+  static constexpr size_t kMaxSpare = 4 * kMaxQueued;
   size_t started_ = 0;  // jobs at the front that a thread has claimed or begun
   bool shutdown_ = false;
   // Reads come from the disk (a reader saw kSlowReadsToWake more slow reads

@@ -17,6 +17,8 @@ namespace {
 
 // Files queued for the read-ahead under one lock.
 constexpr size_t kFilesQueuedAtOnce = 256;
+// Paths kept to be written over for the next directory's files.
+constexpr size_t kMaxPathsKept = CrcReadAhead::kMaxQueued;
 
 }  // namespace
 
@@ -123,18 +125,22 @@ bool WalkAhead::HandOn(const std::string& dir, const std::string& pattern, bool 
 
 bool WalkAhead::QueueFilesAndHandOn(const std::string& dir, const std::string& pattern,
                                     std::vector<FindEntry> entries) {
-  std::vector<std::string> paths;
+  // Written over in place: Queue hands back the paths of recycled jobs, so
+  // once their room has grown, making a path allocates nothing.
+  size_t count = 0;
   for (const FindEntry& entry : entries) {
     // The output file is read in its turn, with what has been written to it
     // by then, as it is by a run of one thread.
     if (IsListedFile(run_, dir, entry) && !EqualsIgnoreCase(entry.name, outputName_)) {
-      paths.push_back(dir + entry.name);
+      if (count == paths_.size()) paths_.emplace_back();
+      paths_[count].assign(dir).append(entry.name);
+      ++count;
     }
   }
   // The first files go in without waiting for room: the walk, waiting for
   // this search, takes none before it has it.
-  const std::span<std::string> all(paths);
-  const size_t first = std::min(paths.size(), kFilesQueuedAtOnce);
+  const std::span<std::string> all(paths_.data(), count);
+  const size_t first = std::min(count, kFilesQueuedAtOnce);
   if (first > 0) {
     {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -147,9 +153,11 @@ bool WalkAhead::QueueFilesAndHandOn(const std::string& dir, const std::string& p
     }
   }
   if (!HandOn(dir, pattern, true, std::move(entries))) return false;
-  for (size_t at = first; at < paths.size(); at += kFilesQueuedAtOnce) {
-    if (!readAhead_->Queue(all.subspan(at, std::min(kFilesQueuedAtOnce, paths.size() - at)))) return false;
+  for (size_t at = first; at < count; at += kFilesQueuedAtOnce) {
+    if (!readAhead_->Queue(all.subspan(at, std::min(kFilesQueuedAtOnce, count - at)))) return false;
   }
+  // A huge directory's paths are not kept for the rest of the run.
+  if (paths_.size() > kMaxPathsKept) std::vector<std::string>().swap(paths_);
   return true;
 }
 

@@ -75,6 +75,8 @@ class WalkAhead {
   std::unique_ptr<FileSystem> searcher_;
   std::string outputName_;  // the name of the output file, never read ahead
   std::thread thread_;
+  // The paths of the files queued last, each holding a recycled job's room.
+  std::vector<std::string> paths_;
 
   std::mutex mutex_;
   std::condition_variable changed_;

@@ -196,6 +196,7 @@ const DirectoryCache::Directory* DirectoryCache::Read(const std::string& dir, Fi
   while (!chain_.empty() && !dir.starts_with(chain_.back().path)) {
     if (left >= 0) close(left);
     left = chain_.back().fd;
+    spareEntries_.swap(chain_.back().entries);
     chain_.pop_back();
   }
   if (!chain_.empty() && chain_.back().fd < 0) {
@@ -212,6 +213,8 @@ const DirectoryCache::Directory* DirectoryCache::Read(const std::string& dir, Fi
     chain_.pop_back();
   }
   Directory read;
+  read.entries.swap(spareEntries_);
+  read.entries.clear();
   read.path = dir;
   read.detail = detail;
   read.fd = OpenDirectory(dir);

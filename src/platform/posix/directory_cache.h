@@ -78,6 +78,9 @@ class DirectoryCache {
   // The walk path: each directory's path begins with the path of the one
   // before it.
   std::vector<Directory> chain_;
+  // The entries of the directory that left the walk path last, whose room
+  // the next directory read fills.
+  std::vector<FindEntry> spareEntries_;
   // The thread that reads directories, the only one to use chain_.
   std::atomic<std::thread::id> reader_{};
   bool oneThread_ = false;
