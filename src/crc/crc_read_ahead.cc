@@ -21,7 +21,7 @@ namespace {
 // Helpers per processor where the disk serves many requests at once: reads
 // of small files wait on the disk, not on a processor, and the disk's queue
 // is kept full only by many requests in flight.
-constexpr unsigned kHelpersPerProcessor = 8;
+constexpr unsigned kHelpersPerProcessor = 16;
 constexpr unsigned kMaxHelpers = 64;
 
 // How far into the queue the listing looks for the file it reads: files
@@ -31,11 +31,11 @@ constexpr size_t kTakeWindow = 64;
 
 // A read that takes longer waited on the disk: a small file in memory is
 // read in a few microseconds. Once slow reads outnumber fast ones by
-// kSlowReadsToWake, the files come from the disk; a read slowed now and then
+// kSlowReadsFromDisk, the files come from the disk; a read slowed now and then
 // by a busy processor does not count for that. Reads of a batch count
 // together, slow when they took kSlowRead each on average.
 constexpr auto kSlowRead = std::chrono::microseconds(50);
-constexpr int kSlowReadsToWake = 16;
+constexpr int kSlowReadsFromDisk = 16;
 
 // Files a helper takes from the queue at once while they come from memory,
 // so that the threads meet at the lock once for several files. From the
@@ -74,30 +74,48 @@ CrcReadAhead::HelperCount CrcReadAhead::HelpersFor(const Run& run) {
   const std::string firstPath = run.values.searchPaths.empty() ? "." : run.values.searchPaths.front();
   if (run.fs.DiskKindOf(firstPath) == DiskKind::kRotational) return {1, 1};
   const unsigned processors = std::max(1u, std::thread::hardware_concurrency());
-  // In memory more threads than processors only take turns: the rest wake
+  // In memory more threads than processors only take turns: the rest start
   // once a read shows the files come from the disk.
   return {std::min(processors * kHelpersPerProcessor, kMaxHelpers), processors + 1};
 }
 
 CrcReadAhead::CrcReadAhead(Run& run, const HelperCount& helpers)
     : run_(run), startOffset_(run.values.displacement), readsStreams_(StreamsShown(run)),
-      awakeAtFirst_(std::min(helpers.awakeAtFirst, helpers.helpers)) {
+      wantedHelpers_(helpers.helpers), startedAtFirst_(std::min(helpers.startedAtFirst, helpers.helpers)) {
   if (helpers.helpers == 0) return;
   listingReader_ = NewReader();
   // Room made before any helper starts: once one runs, nothing here may throw.
   helpers_.reserve(helpers.helpers);
   helperReaders_.reserve(helpers.helpers);
-  for (unsigned i = 0; i < helpers.helpers; ++i) {
+  StartHelpers(startedAtFirst_);
+  hasHelpers_ = !helpers_.empty();
+  if (hasHelpers_) run_.readAhead = this;
+}
+
+void CrcReadAhead::StartHelpers(size_t count) {
+  // One thread at a time starts helpers: the constructor's, then the one
+  // that saw the disk first.
+  for (;;) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (shutdown_ || helpers_.size() >= count) return;
+    }
     std::unique_ptr<Reader> reader = NewReader();
-    if (!reader) break;
+    if (!reader) return;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (shutdown_) return;
     try {
-      helpers_.emplace_back(&CrcReadAhead::Help, this, i, std::ref(*reader));
+      helpers_.emplace_back(&CrcReadAhead::Help, this, std::ref(*reader));
     } catch (const std::system_error&) {
-      break;  // no more threads: the listing reads the rest itself
+      return;  // no more threads: the listing reads the rest itself
     }
     helperReaders_.push_back(std::move(reader));
   }
-  if (!helpers_.empty()) run_.readAhead = this;
+}
+
+size_t CrcReadAhead::helperCount() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return helpers_.size();
 }
 
 std::unique_ptr<CrcReadAhead::Reader> CrcReadAhead::NewReader() {
@@ -122,13 +140,12 @@ CrcReadAhead::~CrcReadAhead() {
   }
   stopping_.store(true);
   queued_.notify_all();
-  diskBound_.notify_all();
   room_.notify_all();
   for (std::thread& helper : helpers_) helper.join();
 }
 
 bool CrcReadAhead::Queue(std::span<std::string> paths, bool waitForRoom) {
-  if (helpers_.empty()) return false;
+  if (!hasHelpers_) return false;
   std::vector<std::shared_ptr<Job>> made;
   made.reserve(paths.size());
   std::unique_lock<std::mutex> lock(mutex_, std::defer_lock);
@@ -307,26 +324,30 @@ void CrcReadAhead::NoteReadTime(Reader& reader, std::chrono::steady_clock::durat
     }
   }
   const int count = static_cast<int>(files);
-  reader.slowReadBalance = std::clamp(reader.slowReadBalance + (slow ? count : -count), 0, kSlowReadsToWake);
-  if (reader.slowReadBalance == kSlowReadsToWake && !waitingOnDisk_.load()) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    waitingOnDisk_.store(true);  // every helper reads from now on
-    diskBound_.notify_all();
+  reader.slowReadBalance = std::clamp(reader.slowReadBalance + (slow ? count : -count), 0, kSlowReadsFromDisk);
+  if (reader.slowReadBalance == kSlowReadsFromDisk && !waitingOnDisk_.load()) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (waitingOnDisk_.load()) return;
+      waitingOnDisk_.store(true);  // one file at a time from now on
+    }
+    // The thread that saw the disk first starts the helpers that reading
+    // from memory did without.
+    StartHelpers(wantedHelpers_);
   }
 }
 
-void CrcReadAhead::Help(unsigned index, Reader& reader) {
+void CrcReadAhead::Help(Reader& reader) {
   std::vector<std::shared_ptr<Job>> batch;
   batch.reserve(kMaxBatch);
   std::unique_lock<std::mutex> lock(mutex_);
-  if (index >= awakeAtFirst_) diskBound_.wait(lock, [this] { return shutdown_ || waitingOnDisk_.load(); });
   for (;;) {
     queued_.wait(lock, [this] { return shutdown_ || started_ < jobs_.size(); });
     if (shutdown_) return;
     // Several files only from a long queue, which leaves every reader
     // batches to take: a short one may be a few big files, each a reader's.
     const size_t waiting = jobs_.size() - started_;
-    const size_t readers = awakeAtFirst_ + 1;
+    const size_t readers = startedAtFirst_ + 1;
     const size_t share =
         waitingOnDisk_.load() ? 1 : std::clamp<size_t>(waiting / (readers * kMaxBatch), 1, kMaxBatch);
     for (size_t i = 0; i < share; ++i) {

@@ -47,14 +47,14 @@ class CrcReadAhead {
 
   struct HelperCount {
     unsigned helpers = 0;
-    // Helpers that read from the start; the others wait until a read shows
+    // Helpers that read from the start; the others start once a read shows
     // that the files come from the disk.
-    unsigned awakeAtFirst = 0;
+    unsigned startedAtFirst = 0;
   };
 
-  // Starts up to `helpers.helpers` helper threads (fewer when memory or
-  // threads run short) and registers with the run, whose FileCrc then asks
-  // it first.
+  // Starts `helpers.startedAtFirst` helper threads, up to `helpers.helpers`
+  // in all (fewer when memory or threads run short), and registers with the
+  // run, whose FileCrc then asks it first.
   CrcReadAhead(Run& run, const HelperCount& helpers);
   CrcReadAhead(Run& run, unsigned helpers) : CrcReadAhead(run, HelperCount{helpers, helpers}) {}
   // Stops and joins the helpers and unregisters.
@@ -92,7 +92,7 @@ class CrcReadAhead {
   // Files queued before it that the listing passed over are dropped.
   bool Take(const std::string& path, int64_t startOffset, CrcOutcome* outcome);
 
-  size_t helperCount() const { return helpers_.size(); }
+  size_t helperCount();  // the helpers started so far
 
  private:
   // A job goes from waiting to reading once, by the thread that begins it:
@@ -112,11 +112,13 @@ class CrcReadAhead {
     std::unique_ptr<FileSystem> ownFileSystem;  // null: the run's
     std::unique_ptr<unsigned char[]> block;
     unsigned char* chunk = nullptr;
-    int slowReadBalance = 0;  // slow reads less fast ones, from 0 to kSlowReadsToWake
+    int slowReadBalance = 0;  // slow reads less fast ones, from 0 to kSlowReadsFromDisk
     uint64_t blocksRead = 0;  // by its thread, as of its last slow read
   };
   // A reader with its chunk allocated; null when memory runs short.
   std::unique_ptr<Reader> NewReader();
+  // Starts helpers until `count` run, or memory or threads run short.
+  void StartHelpers(size_t count);
 
   // Drops every job queued, with mutex_ held; a helper reading one stops at
   // its next chunk.
@@ -132,28 +134,31 @@ class CrcReadAhead {
   // passes the file it waits for.
   bool ReadJob(Reader& reader, Job& job, const Job* awaited);
   // Counts `files` reads through `reader` that took `took` together as
-  // slow or fast, and wakes every helper once the files come from the disk.
+  // slow or fast, and starts the other helpers once the files come from the disk.
   void NoteReadTime(Reader& reader, std::chrono::steady_clock::duration took, size_t files);
   // The listing, waiting for `awaited`, reads the first file no one has
   // started, with `lock` held on entry and on return; false when none is left.
   bool StartNextJob(std::unique_lock<std::mutex>& lock, const Job* awaited);
-  // The life of helper number `index`: a share of the front files no one
-  // has started, until shutdown.
-  void Help(unsigned index, Reader& reader);
+  // The life of a helper: a share of the front files no one has started,
+  // until shutdown.
+  void Help(Reader& reader);
 
   Run& run_;
   int64_t startOffset_;
   bool readsStreams_;
+  // Added to under mutex_, into room made for every helper wanted; after
+  // shutdown_ no more are added.
   std::vector<std::thread> helpers_;
   std::vector<std::unique_ptr<Reader>> helperReaders_;
   std::unique_ptr<Reader> listingReader_;  // for files the listing reads while it waits
-  const unsigned awakeAtFirst_;  // at most the helpers asked for; fixed before any starts
+  const unsigned wantedHelpers_;
+  const unsigned startedAtFirst_;  // at most the helpers wanted
+  bool hasHelpers_ = false;        // fixed before the run can queue files
 
   std::mutex mutex_;
   std::condition_variable queued_;   // helpers wait here for a file
   std::condition_variable read_;     // the listing waits here for a file a helper reads
   std::condition_variable room_;     // a producer waits here for room
-  std::condition_variable diskBound_;  // helpers asleep at first wait here for reads from the disk
   // Jobs in listing order; a helper reading one shares it, so a job dropped
   // while it is read lives until its helper is done.
   std::deque<std::shared_ptr<Job>> jobs_;
@@ -166,8 +171,9 @@ class CrcReadAhead {
   static constexpr size_t kMaxSpare = 4 * kMaxQueued;
   size_t started_ = 0;  // jobs at the front that a thread has claimed or begun
   bool shutdown_ = false;
-  // Reads come from the disk (a reader saw kSlowReadsToWake more slow reads
-  // than fast ones): every helper reads, one file at a time. Set under mutex_.
+  // Reads come from the disk (a reader saw kSlowReadsFromDisk more slow reads
+  // than fast ones): every helper wanted reads, one file at a time. Set
+  // under mutex_.
   std::atomic<bool> waitingOnDisk_{false};
   std::atomic<bool> listingWaits_{false};  // the listing sleeps on read_, set under mutex_
   bool queuing_ = true;
