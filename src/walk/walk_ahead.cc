@@ -166,13 +166,18 @@ bool WalkAhead::SearchTree(const std::string& path) {
   if (!FitsPathBuffer(path, "*.*")) return true;
   std::vector<FindEntry> entries;
   const bool searched = Search(path, "*.*", &entries);
-  if (!HandOn(path, "*.*", searched, entries)) return false;
-  if (!searched || entries.empty()) return true;
-  if (run_.settings.recurse) {
+  const bool foundAny = searched && !entries.empty();
+  // Only the subdirectories are kept: the walk gets the entries themselves.
+  std::vector<std::string> subdirectories;
+  if (foundAny && run_.settings.recurse) {
     for (const FindEntry& entry : entries) {
-      if (!entry.IsDirectory() || IsDotEntry(entry.name)) continue;
-      if (!SearchTree(path + entry.name + kPathSeparator)) return false;
+      if (entry.IsDirectory() && !IsDotEntry(entry.name)) subdirectories.push_back(path + entry.name + kPathSeparator);
     }
+  }
+  if (!HandOn(path, "*.*", searched, std::move(entries))) return false;
+  if (!foundAny) return true;
+  for (const std::string& subdirectory : subdirectories) {
+    if (!SearchTree(subdirectory)) return false;
   }
   for (const std::string& type : run_.values.searchTypes) {
     if (!type.empty() && type.front() == '-') break;
