@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <numeric>
+#include <utility>
 
 #include "text/text.h"
 
@@ -59,6 +62,18 @@ int CompareUpper(std::string_view a, std::string_view b) {
   return static_cast<int>(a.size() > b.size()) - static_cast<int>(a.size() < b.size());
 }
 
+// A number that orders names as FindOrderLess does wherever two names'
+// numbers differ: "." and ".." are 0 and 1, any other name its first eight
+// bytes upper-cased, from the first down (no name holds a zero byte, so a
+// shorter name's padding orders it first).
+uint64_t FindOrderPrefix(std::string_view name) {
+  const int rank = DotRank(name);
+  if (rank < 2) return static_cast<uint64_t>(rank);
+  uint64_t prefix = 0;
+  for (size_t i = 0; i < 8; ++i) prefix = (prefix << 8) | (i < name.size() ? UpperByte(name[i]) : 0);
+  return prefix;
+}
+
 }  // namespace
 
 bool WildcardMatch(std::string_view pattern, std::string_view name) {
@@ -79,6 +94,36 @@ bool FindOrderLess(std::string_view a, std::string_view b) {
   int upper = CompareUpper(a, b);
   // Names that differ only in case keep a fixed order: their own bytes.
   return upper != 0 ? upper < 0 : a < b;
+}
+
+void SortInFindOrder(std::vector<FindEntry>* entries) {
+  // The order is found on numbers and indexes, where most names differ in
+  // their first eight bytes, and the entries are moved into it after.
+  struct Keyed {
+    uint64_t prefix;
+    size_t index;
+  };
+  std::vector<FindEntry>& e = *entries;
+  std::vector<Keyed> order(e.size());
+  for (size_t i = 0; i < e.size(); ++i) order[i] = {FindOrderPrefix(e[i].name), i};
+  std::sort(order.begin(), order.end(), [&e](const Keyed& a, const Keyed& b) {
+    return a.prefix != b.prefix ? a.prefix < b.prefix : FindOrderLess(e[a.index].name, e[b.index].name);
+  });
+  // Each cycle of the permutation in turn: the entry that belongs at `at`
+  // is at order[at].index.
+  for (size_t start = 0; start < e.size(); ++start) {
+    if (order[start].index == start) continue;
+    FindEntry first = std::move(e[start]);
+    size_t at = start;
+    while (order[at].index != start) {
+      const size_t from = order[at].index;
+      e[at] = std::move(e[from]);
+      order[at].index = at;
+      at = from;
+    }
+    e[at] = std::move(first);
+    order[at].index = at;
+  }
 }
 
 }  // namespace korven

@@ -4,6 +4,9 @@
 #define KORVEN_PLATFORM_WILDCARD_MATCH_H_
 
 #include <string_view>
+#include <vector>
+
+#include "platform/file_system.h"
 
 namespace korven {
 
@@ -21,6 +24,9 @@ bool MatchesEveryName(std::string_view pattern);
 // The order of a directory search: "." and ".." first, then by upper-cased
 // name in byte order.
 bool FindOrderLess(std::string_view a, std::string_view b);
+
+// Puts `entries` in that order, moving each entry once.
+void SortInFindOrder(std::vector<FindEntry>* entries);
 
 }  // namespace korven
 

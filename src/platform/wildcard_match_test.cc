@@ -1,6 +1,7 @@
 #include "platform/wildcard_match.h"
 
 #include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,37 @@ TEST(WildcardMatchTest, FindOrderTakesBytesAboveAsciiAsUnsignedAndKeepsTheirCase
   EXPECT_FALSE(FindOrderLess("\xe4", "z"));
   EXPECT_TRUE(FindOrderLess("\xc4", "\xe4"));
   EXPECT_FALSE(WildcardMatch("\xc4", "\xe4"));
+}
+
+// Sorting whole entries agrees with FindOrderLess, and every entry keeps its
+// own fields: names that differ only after eight bytes, only in case, or in
+// bytes above ASCII, prefixes of one another and the dot entries, in many
+// starting orders.
+TEST(WildcardMatchTest, SortInFindOrderMovesEachEntryWithItsName) {
+  std::vector<std::string> names = {".",        "..",        "a",          "A",          "ab",
+                                    "AB",       "abc",       "longname",   "LONGNAME_b", "longname_A",
+                                    "longnamf", "longnam",   "\xe4" "bcdefgh1", "\xc4" "bcdefgh2", "z",
+                                    "_x",       "[1]",       "file00.dat", "FILE00.DAT.bak", "file0"};
+  std::vector<std::string> expected = names;
+  std::sort(expected.begin(), expected.end(),
+            [](const std::string& x, const std::string& y) { return FindOrderLess(x, y); });
+  std::mt19937 random(7);
+  for (int round = 0; round < 50; ++round) {
+    std::shuffle(names.begin(), names.end(), random);
+    std::vector<FindEntry> entries;
+    for (const std::string& name : names) {
+      FindEntry entry;
+      entry.name = name;
+      entry.size = name.size() * 1000 + static_cast<uint8_t>(name.back());
+      entries.push_back(entry);
+    }
+    SortInFindOrder(&entries);
+    ASSERT_EQ(entries.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+      ASSERT_EQ(entries[i].name, expected[i]) << "round " << round << " at " << i;
+      ASSERT_EQ(entries[i].size, expected[i].size() * 1000 + static_cast<uint8_t>(expected[i].back()));
+    }
+  }
 }
 
 }  // namespace

@@ -124,8 +124,7 @@ bool MemoryFileSystem::FindFiles(const std::string& dir, const std::string& patt
   for (auto it = nodes_.lower_bound(prefix); it != nodes_.end() && it->first.starts_with(prefix); ++it) {
     if (it->first.find(kPathSeparator, prefix.size()) == std::string::npos) all.push_back(it->second->entry);
   }
-  std::sort(all.begin(), all.end(),
-            [](const FindEntry& a, const FindEntry& b) { return FindOrderLess(a.name, b.name); });
+  SortInFindOrder(&all);
   for (const FindEntry& entry : all) {
     if (!WildcardMatch(pattern, entry.name)) continue;
     if (detail == FindDetail::kFull) {

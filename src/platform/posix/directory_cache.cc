@@ -76,8 +76,7 @@ bool ReadEntries(int fd, FindDetail detail, std::vector<FindEntry>* entries) {
       if (MakeEntry(fd, *d, detail, &entry)) entries->push_back(std::move(entry));
     }
   }
-  std::sort(entries->begin(), entries->end(),
-            [](const FindEntry& a, const FindEntry& b) { return FindOrderLess(a.name, b.name); });
+  SortInFindOrder(entries);
   return true;
 }
 
