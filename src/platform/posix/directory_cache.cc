@@ -24,6 +24,9 @@ namespace {
 // whose descriptor went is opened again when the walk comes back to it.
 constexpr size_t kMaxKeptDirectoryFds = 64;
 
+// Entries a directory read may fill into the room the last directory left.
+constexpr size_t kMaxSpareEntries = 4096;
+
 bool IsDotEntry(const char* name) {
   return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
@@ -195,7 +198,7 @@ const DirectoryCache::Directory* DirectoryCache::Read(const std::string& dir, Fi
   while (!chain_.empty() && !dir.starts_with(chain_.back().path)) {
     if (left >= 0) close(left);
     left = chain_.back().fd;
-    spareEntries_.swap(chain_.back().entries);
+    KeepRoomOf(&chain_.back().entries);
     chain_.pop_back();
   }
   if (!chain_.empty() && chain_.back().fd < 0) {
@@ -213,7 +216,6 @@ const DirectoryCache::Directory* DirectoryCache::Read(const std::string& dir, Fi
   }
   Directory read;
   read.entries.swap(spareEntries_);
-  read.entries.clear();
   read.path = dir;
   read.detail = detail;
   read.fd = OpenDirectory(dir);
@@ -231,6 +233,13 @@ void DirectoryCache::ForgetLastFileDirectory() const {
   if (lastFileDirectoryFd_ >= 0) close(lastFileDirectoryFd_);
   lastFileDirectoryFd_ = -1;
   lastFileDirectory_.clear();
+}
+
+void DirectoryCache::KeepRoomOf(std::vector<FindEntry>* entries) {
+  // The room of a huge directory is given back at once.
+  if (entries->capacity() > kMaxSpareEntries) return;
+  spareEntries_.swap(*entries);
+  spareEntries_.clear();
 }
 
 void DirectoryCache::Forget() {

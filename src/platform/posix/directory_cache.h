@@ -70,6 +70,9 @@ class DirectoryCache {
   // Gives up the descriptors of the shallowest directories beyond the most kept.
   void KeepFewDescriptors();
   void ForgetLastFileDirectory() const;
+  // Keeps the room of `entries`, of a directory that left the walk path,
+  // for the next directory read, unless it is huge; the entries go.
+  void KeepRoomOf(std::vector<FindEntry>* entries);
   // Opens again the directory at the end of the walk path, which gave its
   // descriptor up, as ".." of `child`, the descriptor of the directory the
   // walk just left, when that is still the same directory; else by its path.
@@ -78,8 +81,8 @@ class DirectoryCache {
   // The walk path: each directory's path begins with the path of the one
   // before it.
   std::vector<Directory> chain_;
-  // The entries of the directory that left the walk path last, whose room
-  // the next directory read fills.
+  // Empty, with the room of the entries of the directory that left the walk
+  // path last, which the next directory read fills.
   std::vector<FindEntry> spareEntries_;
   // The thread that reads directories, the only one to use chain_.
   std::atomic<std::thread::id> reader_{};
