@@ -3,6 +3,7 @@
 // handled as on Win32; its size is the value's length. Objects are opened
 // following symbolic links: a link has the streams of the file it points to.
 #include <errno.h>
+#include <limits.h>
 #include <sys/xattr.h>
 
 #include <algorithm>
@@ -118,6 +119,9 @@ OpenStreams openStreams;
 // through a descriptor spare the walk of the path besides.
 StreamsRead PosixFileSystem::NamedStreams(const std::string& path, std::vector<StreamEntry>* streams) {
   streams->clear();
+  // Most objects have no attributes at all: asked by path, that costs no
+  // open and close (a directory's, each time the walk lists one).
+  if (path.size() < PATH_MAX && listxattr(path.c_str(), nullptr, 0) == 0) return StreamsRead::kRead;
   const FileHandle handle = OpenFallback(path);
   if (handle == kInvalidHandle) return StreamsRead::kRead;
   const StreamsRead read = NamedStreamsOf(handle, path, streams);
