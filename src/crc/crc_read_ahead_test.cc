@@ -282,9 +282,9 @@ TEST_F(CrcReadAheadTest, MemoryRunningOutAsHelpersStartLeavesFewerHelpers) {
 }
 
 // Files in memory are read by the helpers started at first; once reads are
-// slow because they wait on the disk, the other helpers start and read too. Where the
-// system counts the blocks a thread had read, slow reads for which the disk
-// fetched nothing (a busy or paused machine) wake no helper.
+// slow because they wait on the disk, the other helpers start and read too.
+// Where the system counts the blocks a thread had read, slow reads for which
+// the disk fetched nothing (a busy or paused machine) start no helper.
 TEST_F(CrcReadAheadTest, MoreHelpersStartWhenReadsComeFromTheDisk) {
   for (size_t i = 0; i < 40; ++i) AddFile(100);
   struct Case {
