@@ -104,6 +104,42 @@ struct Vector512 {
   }
 };
 
+// Byte selections for PSHUFB. The 16 bytes from kShift + k move a block's
+// first k bytes to its end, zeros before them; those from kShift + 16 + k
+// move its bytes k places down, the last k zero and marked for a blend.
+alignas(64) constexpr unsigned char kShift[48] = {
+    0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80,
+    0,    1,    2,    3,    4,    5,    6,    7,    8,    9,    10,   11,   12,   13,   14,   15,
+    0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80};
+
+// `block` followed by the last n < 16 bytes of data, which end at p + n, as
+// one block: the message is the block's first n bytes, zeros before them,
+// then 16 bytes (the block's last 16 - n bytes and the data), and that first
+// part is folded onto the second. Reads the 16 bytes before p + n, so at
+// least 16 bytes must have been folded before p.
+__attribute__((target(KORVEN_TARGET_PCLMUL))) inline __m128i FoldTail(__m128i block, const unsigned char* p,
+                                                                      size_t n) {
+  const __m128i up = Vector128::Load(kShift + n);
+  const __m128i down = Vector128::Load(kShift + 16 + n);
+  const __m128i first = _mm_shuffle_epi8(block, up);
+  const __m128i second = _mm_blendv_epi8(_mm_shuffle_epi8(block, down), Vector128::Load(p + n - 16), down);
+  return Vector128::Fold(first, Vector128::Multipliers(CrcFoldDistance(128)), second);
+}
+
+// The register whose bits are `block`'s run through from zero, without a
+// table: two folds to 64 bits, then a Barrett reduction.
+__attribute__((target(KORVEN_TARGET_PCLMUL))) inline uint32_t Reduce(__m128i block) {
+  const __m128i low32 = _mm_set_epi32(0, 0, 0, -1);
+  const __m128i reduce = _mm_set_epi64x(static_cast<long long>(kCrcReduce96), static_cast<long long>(kCrcReduce128));
+  const __m128i barrett =
+      _mm_set_epi64x(static_cast<long long>(kCrcBarrettPolynomial), static_cast<long long>(kCrcBarrettQuotient));
+  __m128i v = _mm_xor_si128(_mm_clmulepi64_si128(block, reduce, 0x00), _mm_srli_si128(block, 8));
+  v = _mm_xor_si128(_mm_clmulepi64_si128(_mm_and_si128(v, low32), reduce, 0x10), _mm_srli_si128(v, 4));
+  __m128i t = _mm_clmulepi64_si128(_mm_and_si128(v, low32), barrett, 0x00);
+  t = _mm_clmulepi64_si128(_mm_and_si128(t, low32), barrett, 0x10);
+  return static_cast<uint32_t>(_mm_extract_epi32(_mm_xor_si128(v, t), 1));
+}
+
 // Multipliers that bring each of the first kCount - 1 of kCount adjacent
 // pieces, `kBytes` wide, to the end of the last one.
 template <size_t kCount, size_t kBytes>
@@ -115,8 +151,8 @@ constexpr std::array<CrcFoldPair, kCount - 1> GatherDistances() {
 
 // The register over n >= kAccumulators * V::kBytes bytes. kAccumulators
 // independent vectors, one stride apart, hide the multiply latency; they are
-// gathered into one vector, its 128-bit lanes into one, and the 16 bytes of
-// that block and the last few bytes of data go through the table.
+// gathered into one vector, its 128-bit lanes into one, the last few bytes
+// of data are folded onto that block, and the block is reduced to the register.
 template <class V, size_t kAccumulators>
 __attribute__((always_inline)) inline uint32_t Fold(uint32_t reg, const unsigned char* p, size_t n) {
   using T = typename V::T;
@@ -166,10 +202,8 @@ __attribute__((always_inline)) inline uint32_t Fold(uint32_t reg, const unsigned
     n -= 16;
   }
 
-  // The register after a block is the block's bytes run through from zero.
-  unsigned char last[16];
-  Vector128::Store(last, block);
-  return CrcUpdateSlice16(CrcUpdateSlice16(0, last, 16), p, n);
+  if (n > 0) block = FoldTail(block, p, n);
+  return Reduce(block);
 }
 
 // Eight accumulators where the input allows; short inputs take one 128-bit
