@@ -31,9 +31,11 @@ constexpr size_t kTakeWindow = 64;
 
 // A read that takes longer waited on the disk: a small file in memory is
 // read in a few microseconds. Once slow reads outnumber fast ones by
-// kSlowReadsFromDisk, the files come from the disk; a read slowed now and then
-// by a busy processor does not count for that. Reads of a batch count
-// together, slow when they took kSlowRead each on average.
+// kSlowReadsFromDisk, the files come from the disk, and from memory again
+// once they no longer outnumber them: a tree in memory but for a few of its
+// files is read from memory for the rest of the run. A read slowed now and
+// then by a busy processor does not count. Reads of a batch count together,
+// slow when they took kSlowRead each on average.
 constexpr auto kSlowRead = std::chrono::microseconds(50);
 constexpr int kSlowReadsFromDisk = 16;
 
@@ -105,7 +107,8 @@ void CrcReadAhead::StartHelpers(size_t count) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (shutdown_) return;
     try {
-      helpers_.emplace_back(&CrcReadAhead::Help, this, std::ref(*reader));
+      const bool forTheDisk = helpers_.size() >= startedAtFirst_;
+      helpers_.emplace_back(&CrcReadAhead::Help, this, std::ref(*reader), forTheDisk);
     } catch (const std::system_error&) {
       return;  // no more threads: the listing reads the rest itself
     }
@@ -323,26 +326,37 @@ void CrcReadAhead::NoteReadTime(Reader& reader, std::chrono::steady_clock::durat
       reader.blocksRead = *blocks;
     }
   }
-  const int count = static_cast<int>(files);
-  reader.slowReadBalance = std::clamp(reader.slowReadBalance + (slow ? count : -count), 0, kSlowReadsFromDisk);
-  if (reader.slowReadBalance == kSlowReadsFromDisk && !waitingOnDisk_.load()) {
+  const int change = slow ? static_cast<int>(files) : -static_cast<int>(files);
+  int balance = slowReadBalance_.load(std::memory_order_relaxed);
+  int next;
+  do {
+    next = std::clamp(balance + change, 0, kSlowReadsFromDisk);
+    // Unchanged, as it stays for a run from memory: no write to share.
+    if (next == balance) break;
+  } while (!slowReadBalance_.compare_exchange_weak(balance, next, std::memory_order_relaxed));
+  const bool fromDisk = next == kSlowReadsFromDisk;
+  if ((fromDisk || next == 0) && waitingOnDisk_.load() != fromDisk) {
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      if (waitingOnDisk_.load()) return;
-      waitingOnDisk_.store(true);  // one file at a time from now on
+      if (waitingOnDisk_.load() == fromDisk) return;
+      waitingOnDisk_.store(fromDisk);  // one file at a time while it is set
     }
+    if (!fromDisk) return;  // the helpers for the disk stop at their next file
     // The thread that saw the disk first starts the helpers that reading
-    // from memory did without.
+    // from memory did without, and wakes those that stopped.
     StartHelpers(wantedHelpers_);
+    queued_.notify_all();
   }
 }
 
-void CrcReadAhead::Help(Reader& reader) {
+void CrcReadAhead::Help(Reader& reader, bool forTheDisk) {
   std::vector<std::shared_ptr<Job>> batch;
   batch.reserve(kMaxBatch);
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    queued_.wait(lock, [this] { return shutdown_ || started_ < jobs_.size(); });
+    queued_.wait(lock, [this, forTheDisk] {
+      return shutdown_ || (started_ < jobs_.size() && (!forTheDisk || waitingOnDisk_.load()));
+    });
     if (shutdown_) return;
     // Several files only from a long queue, which leaves every reader
     // batches to take: a short one may be a few big files, each a reader's.

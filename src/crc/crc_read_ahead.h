@@ -47,8 +47,8 @@ class CrcReadAhead {
 
   struct HelperCount {
     unsigned helpers = 0;
-    // Helpers that read from the start; the others start once a read shows
-    // that the files come from the disk.
+    // Helpers that read from the start; the others start once reads show
+    // that the files come from the disk, and read only while they do.
     unsigned startedAtFirst = 0;
   };
 
@@ -112,7 +112,6 @@ class CrcReadAhead {
     std::unique_ptr<FileSystem> ownFileSystem;  // null: the run's
     std::unique_ptr<unsigned char[]> block;
     unsigned char* chunk = nullptr;
-    int slowReadBalance = 0;  // slow reads less fast ones, from 0 to kSlowReadsFromDisk
     uint64_t blocksRead = 0;  // by its thread, as of its last slow read
   };
   // A reader with its chunk allocated; null when memory runs short.
@@ -134,14 +133,16 @@ class CrcReadAhead {
   // passes the file it waits for.
   bool ReadJob(Reader& reader, Job& job, const Job* awaited);
   // Counts `files` reads through `reader` that took `took` together as
-  // slow or fast, and starts the other helpers once the files come from the disk.
+  // slow or fast; once the files come from the disk, every helper wanted
+  // reads, and once they come from memory again, only the first few.
   void NoteReadTime(Reader& reader, std::chrono::steady_clock::duration took, size_t files);
   // The listing, waiting for `awaited`, reads the first file no one has
   // started, with `lock` held on entry and on return; false when none is left.
   bool StartNextJob(std::unique_lock<std::mutex>& lock, const Job* awaited);
   // The life of a helper: a share of the front files no one has started,
-  // until shutdown.
-  void Help(Reader& reader);
+  // until shutdown. A helper `forTheDisk` reads only while the files come
+  // from the disk.
+  void Help(Reader& reader, bool forTheDisk);
 
   Run& run_;
   int64_t startOffset_;
@@ -171,10 +172,11 @@ class CrcReadAhead {
   static constexpr size_t kMaxSpare = 4 * kMaxQueued;
   size_t started_ = 0;  // jobs at the front that a thread has claimed or begun
   bool shutdown_ = false;
-  // Reads come from the disk (a reader saw kSlowReadsFromDisk more slow reads
-  // than fast ones): every helper wanted reads, one file at a time. Set
-  // under mutex_.
+  // Reads come from the disk: every helper wanted reads, one file at a
+  // time. Set once slow reads outnumber fast ones by kSlowReadsFromDisk,
+  // cleared once they no longer outnumber them at all, under mutex_.
   std::atomic<bool> waitingOnDisk_{false};
+  std::atomic<int> slowReadBalance_{0};  // slow reads less fast ones, from 0 to kSlowReadsFromDisk
   std::atomic<bool> listingWaits_{false};  // the listing sleeps on read_, set under mutex_
   bool queuing_ = true;
   bool passedOver_ = false;

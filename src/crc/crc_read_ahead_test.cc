@@ -322,6 +322,40 @@ TEST_F(CrcReadAheadTest, MoreHelpersStartWhenReadsComeFromTheDisk) {
   }
 }
 
+TEST_F(CrcReadAheadTest, HelpersForTheDiskStopOnceReadsComeFromMemoryAgain) {
+  // The first files come from the disk, the many after them from memory,
+  // each taking a while, so that every helper reading would share them.
+  constexpr size_t kFromDisk = 40;
+  constexpr size_t kLastFiles = 100;
+  for (size_t i = 0; i < kFromDisk + 200; ++i) AddFile(100);
+  std::mutex mutex;
+  std::vector<std::thread::id> openedBy(entries_.size());
+  std::atomic<uint64_t> blocks{0};
+  fs_.beforeOpen = [&](const std::string& path) {
+    const size_t index = std::stoul(path.substr(path.rfind("file") + 4));
+    std::this_thread::sleep_for(std::chrono::milliseconds(index < kFromDisk ? 5 : 1));
+    if (index < kFromDisk) blocks += 8;
+    std::lock_guard<std::mutex> lock(mutex);
+    openedBy[index] = std::this_thread::get_id();
+  };
+  fs_.blocksReadByThisThread = [&]() -> std::optional<uint64_t> { return blocks.load(); };
+  {
+    CrcReadAhead readAhead(run_, CrcReadAhead::HelperCount{4, 1});
+    CrcReadAheadBatch batch(run_, dir_, Batch());
+    for (size_t i = 0; i < entries_.size(); ++i) ASSERT_EQ(CrcOf(i), expected_[i]) << i;
+    EXPECT_EQ(readAhead.helperCount(), 4u);
+  }
+  fs_.beforeOpen = nullptr;
+  fs_.blocksReadByThisThread = nullptr;
+  // From memory again, the one helper that reads from the start and the
+  // listing read the last files, as before any read came from the disk.
+  std::set<std::thread::id> helpers;
+  for (size_t i = entries_.size() - kLastFiles; i < entries_.size(); ++i) {
+    if (openedBy[i] != listingThread_) helpers.insert(openedBy[i]);
+  }
+  EXPECT_LE(helpers.size(), 1u);
+}
+
 TEST_F(CrcReadAheadTest, UnregistersFromTheRunAndStartsNoHelpersWhenAskedForNone) {
   {
     CrcReadAhead readAhead(run_, 0);
