@@ -95,8 +95,9 @@ CrcReadAhead::CrcReadAhead(Run& run, const HelperCount& helpers)
 }
 
 void CrcReadAhead::StartHelpers(size_t count) {
-  // One thread at a time starts helpers: the constructor's, then the one
-  // that saw the disk first.
+  // The constructor's thread and one that saw the disk may start helpers at
+  // the same time: each adds one under the lock while fewer than `count`
+  // run, so there are never more than the room made for them.
   for (;;) {
     {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -105,7 +106,7 @@ void CrcReadAhead::StartHelpers(size_t count) {
     std::unique_ptr<Reader> reader = NewReader();
     if (!reader) return;
     std::lock_guard<std::mutex> lock(mutex_);
-    if (shutdown_) return;
+    if (shutdown_ || helpers_.size() >= count) return;
     try {
       const bool forTheDisk = helpers_.size() >= startedAtFirst_;
       helpers_.emplace_back(&CrcReadAhead::Help, this, std::ref(*reader), forTheDisk);
