@@ -1,6 +1,7 @@
 #include "crc/crc_read_ahead.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <functional>
 #include <iterator>
@@ -280,8 +281,20 @@ bool CrcReadAhead::StartNextJob(std::unique_lock<std::mutex>& lock, const Job* a
   return true;
 }
 
-bool CrcReadAhead::ReadJob(Reader& reader, Job& job, const Job* awaited) {
-  if (job.dropped.load(std::memory_order_relaxed) || !Begin(job)) return false;
+FileSystem& CrcReadAhead::MemoryReadsOf(Reader& reader) {
+  return reader.ownFileSystem ? *reader.ownFileSystem : run_.fs;
+}
+
+bool CrcReadAhead::ReadJob(Reader& reader, Job& job, const Job* awaited, FileHandle opened) {
+  // From the disk many helpers share each directory's few files: a
+  // descriptor of the directory for each of them would cost more system
+  // calls than it saves, so they name the files from the top.
+  FileSystem& fs = opened != kInvalidHandle || !waitingOnDisk_.load(std::memory_order_relaxed) ? MemoryReadsOf(reader)
+                                                                                                : run_.fs;
+  if (job.dropped.load(std::memory_order_relaxed) || !Begin(job)) {
+    if (opened != kInvalidHandle) fs.Close(opened);
+    return false;
+  }
   // A file the listing reads while it waits is cut short after its second
   // chunk once the awaited file is read, and read again in its turn: the
   // awaited record never waits for a big file.
@@ -299,12 +312,7 @@ bool CrcReadAhead::ReadJob(Reader& reader, Job& job, const Job* awaited) {
     }
     return read.awaited == nullptr || ++read.chunksRead < 2 || read.awaited->state.load() != State::kDone;
   };
-  // From the disk many helpers share each directory's few files: a
-  // descriptor of the directory for each of them would cost more system
-  // calls than it saves, so they name the files from the top.
-  FileSystem& fs =
-      reader.ownFileSystem && !waitingOnDisk_.load(std::memory_order_relaxed) ? *reader.ownFileSystem : run_.fs;
-  job.outcome = ReadFileCrc(fs, job.path, startOffset_, reader.chunk, keepReading, readsStreams_);
+  job.outcome = ReadFileCrc(fs, job.path, startOffset_, reader.chunk, keepReading, readsStreams_, opened);
   job.state.store(State::kDone);
   // The listing, once it said it waits, checks the job again under the lock
   // before it sleeps: taking the lock here means the wake-up can't come
@@ -373,8 +381,16 @@ void CrcReadAhead::Help(Reader& reader, bool forTheDisk) {
     lock.unlock();
     // Timed as a whole: two clock reads a batch rather than a file.
     const auto start = std::chrono::steady_clock::now();
+    // A batch from memory is opened in one call where the platform can.
+    std::array<FileHandle, kMaxBatch> opened;
+    opened.fill(kInvalidHandle);
+    if (batch.size() > 1) {
+      std::array<const std::string*, kMaxBatch> paths;
+      for (size_t i = 0; i < batch.size(); ++i) paths[i] = &batch[i]->path;
+      MemoryReadsOf(reader).OpenAllForReading({paths.data(), batch.size()}, {opened.data(), batch.size()});
+    }
     size_t read = 0;
-    for (const std::shared_ptr<Job>& job : batch) read += ReadJob(reader, *job, nullptr) ? 1 : 0;
+    for (size_t i = 0; i < batch.size(); ++i) read += ReadJob(reader, *batch[i], nullptr, opened[i]) ? 1 : 0;
     if (read > 0) NoteReadTime(reader, std::chrono::steady_clock::now() - start, read);
     LockSoon(lock);
     // Jobs the listing took while they were read are recycled here.

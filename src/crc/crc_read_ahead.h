@@ -128,10 +128,14 @@ class CrcReadAhead {
   void Recycle(std::shared_ptr<Job>& job);
   // Makes the caller the one to read `job`: false when another thread began it.
   static bool Begin(Job& job);
+  // The file system `reader` reads files from memory with: its own where it
+  // has one.
+  FileSystem& MemoryReadsOf(Reader& reader);
   // Reads `job` through `reader` unless it was dropped or another thread
   // began it (false), and tells the listing when it waits. The listing
-  // passes the file it waits for.
-  bool ReadJob(Reader& reader, Job& job, const Job* awaited);
+  // passes the file it waits for. `opened`, where valid, is the job's file
+  // opened already by MemoryReadsOf(reader), which is closed either way.
+  bool ReadJob(Reader& reader, Job& job, const Job* awaited, FileHandle opened = kInvalidHandle);
   // Counts `files` reads through `reader` that took `took` together as
   // slow or fast; once the files come from the disk, every helper wanted
   // reads, and once they come from memory again, only the first few.

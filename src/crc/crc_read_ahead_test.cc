@@ -97,8 +97,10 @@ TEST_F(CrcReadAheadTest, ListingTakesEveryResultInItsTurn) {
   struct Case {
     unsigned helpers;
     size_t step;  // the listing asks for every step-th file
+    bool opensAllAtOnce = false;
   };
-  for (const Case& c : {Case{1, 1}, Case{3, 1}, Case{1, 3}, Case{3, 2}}) {
+  for (const Case& c : {Case{1, 1}, Case{3, 1}, Case{1, 3}, Case{3, 2}, Case{3, 1, true}, Case{3, 2, true}}) {
+    fs_.opensAllAtOnce = c.opensAllAtOnce;
     CrcReadAhead readAhead(run_, c.helpers);
     for (int round = 0; round < 3; ++round) {
       const int opensBefore = helperOpens_.load();
@@ -111,33 +113,44 @@ TEST_F(CrcReadAheadTest, ListingTakesEveryResultInItsTurn) {
       }
     }
   }
+  // Files the listing skipped were dropped, also those opened at once.
+  EXPECT_EQ(fs_.openFiles(), 0);
 }
 
 // A helper takes several files at once; those it has not begun when the
 // listing comes to them the listing reads itself, rather than wait behind
-// the file the helper is stuck in.
+// the file the helper is stuck in. Where the helper opened them all at
+// once, it closes those the listing read.
 TEST_F(CrcReadAheadTest, ListingReadsFilesAHelperTookButHasNotBegun) {
-  for (size_t i = 0; i < 16; ++i) AddFile(100);
-  std::atomic<bool> released{false};
-  std::atomic<bool> helperGaveUp{false};
-  fs_.beforeOpen = [&](const std::string& path) {
-    if (std::this_thread::get_id() == listingThread_ || path != dir_ + entries_[0].name) return;
-    ++helperOpens_;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!released.load()) {
-      if (std::chrono::steady_clock::now() > deadline) {
-        helperGaveUp.store(true);
-        return;
+  // Enough files for the helper to take several at once.
+  for (size_t i = 0; i < 64; ++i) AddFile(100);
+  for (bool opensAllAtOnce : {false, true}) {
+    fs_.opensAllAtOnce = opensAllAtOnce;
+    std::atomic<bool> released{false};
+    std::atomic<bool> helperGaveUp{false};
+    helperOpens_.store(0);
+    fs_.beforeOpen = [&](const std::string& path) {
+      if (std::this_thread::get_id() == listingThread_ || path != dir_ + entries_[0].name) return;
+      ++helperOpens_;
+      const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+      while (!released.load()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+          helperGaveUp.store(true);
+          return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
       }
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    {
+      CrcReadAhead readAhead(run_, 1);
+      CrcReadAheadBatch batch(run_, dir_, Batch());
+      AwaitHelperOpens(1);
+      for (size_t i = 1; i < entries_.size(); ++i) EXPECT_EQ(CrcOf(i), expected_[i]) << i;
+      EXPECT_FALSE(helperGaveUp.load()) << "the listing waited for the helper";
+      released.store(true);
     }
-  };
-  CrcReadAhead readAhead(run_, 1);
-  CrcReadAheadBatch batch(run_, dir_, Batch());
-  AwaitHelperOpens(1);
-  for (size_t i = 1; i < entries_.size(); ++i) EXPECT_EQ(CrcOf(i), expected_[i]) << i;
-  EXPECT_FALSE(helperGaveUp.load()) << "the listing waited for the helper";
-  released.store(true);
+    EXPECT_EQ(fs_.openFiles(), 0) << "opened all at once: " << opensAllAtOnce;
+  }
 }
 
 TEST_F(CrcReadAheadTest, FileGoneBeforeItsReadIsACrcError) {

@@ -101,9 +101,9 @@ unsigned char* AlignedReadChunk(unsigned char* block) {
 }
 
 CrcOutcome ReadFileCrc(FileSystem& fs, const std::string& path, int64_t startOffset, unsigned char* chunk,
-                       const std::function<bool()>& keepReading, bool withStreams) {
+                       const std::function<bool()>& keepReading, bool withStreams, FileHandle opened) {
   CrcOutcome outcome;
-  FileHandle handle = fs.OpenForReading(path);
+  FileHandle handle = opened != kInvalidHandle ? opened : fs.OpenForReading(path);
   if (handle == kInvalidHandle) handle = fs.OpenFallback(path);
   if (handle == kInvalidHandle) {
     outcome.result = CrcRead::kCannotOpen;

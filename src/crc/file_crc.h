@@ -58,9 +58,11 @@ struct CrcOutcome {
 // its end. With `withStreams` it also lists the file's named streams.
 // `keepReading` is asked after every chunk; false stops the read with
 // kStopped. Writes nothing, so it may run on a helper thread where the file
-// system reads in parallel.
+// system reads in parallel. `opened`, where valid, is `path` opened already
+// by OpenAllForReading of `fs`, which it reads and closes.
 CrcOutcome ReadFileCrc(FileSystem& fs, const std::string& path, int64_t startOffset, unsigned char* chunk,
-                       const std::function<bool()>& keepReading, bool withStreams);
+                       const std::function<bool()>& keepReading, bool withStreams,
+                       FileHandle opened = kInvalidHandle);
 
 // The CRC-32 of `path` from byte `startOffset` on, as the listing shows it:
 // the outcome of ReadFileCrc, taken from the run's read-ahead when it already

@@ -1,5 +1,7 @@
 #include "platform/file_system.h"
 
+#include <algorithm>
+
 namespace korven {
 
 // A directory search of every name serves where the platform has nothing quicker.
@@ -11,6 +13,10 @@ bool FileSystem::ListNames(const std::string& dir, std::vector<std::string>* nam
     if (entry.name != "." && entry.name != "..") names->push_back(std::move(entry.name));
   }
   return true;
+}
+
+void FileSystem::OpenAllForReading(std::span<const std::string* const> /*paths*/, std::span<FileHandle> handles) {
+  std::fill(handles.begin(), handles.end(), kInvalidHandle);
 }
 
 FileId IdOf(FileSystem& fs, const std::string& path) {

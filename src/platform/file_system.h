@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -158,6 +159,12 @@ class FileSystem {
   // Opens for reading (directories and protected files too); on Win32 the
   // name is tried in the ANSI and then the OEM code page.
   virtual FileHandle OpenForReading(const std::string& path) = 0;
+  // Opens each of `paths` for reading as OpenForReading does, in one call
+  // where the platform can ask for several opens at once (a thread's own
+  // file system on Linux): `handles` gets each one's handle, or
+  // kInvalidHandle where the caller is to open it itself. The caller closes
+  // every handle it gets. By default it opens none.
+  virtual void OpenAllForReading(std::span<const std::string* const> paths, std::span<FileHandle> handles);
   // The runtime library's low-level binary read-only open.
   virtual FileHandle OpenFallback(const std::string& path) = 0;
   // Bytes read, 0 at end of file, -1 on a read error.

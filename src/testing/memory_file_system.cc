@@ -174,6 +174,11 @@ FileHandle MemoryFileSystem::OpenForReading(const std::string& path) {
   return Open(path, failOpenForReading);
 }
 
+void MemoryFileSystem::OpenAllForReading(std::span<const std::string* const> paths, std::span<FileHandle> handles) {
+  if (!opensAllAtOnce) return FileSystem::OpenAllForReading(paths, handles);
+  for (size_t i = 0; i < paths.size(); ++i) handles[i] = OpenForReading(*paths[i]);
+}
+
 FileHandle MemoryFileSystem::OpenFallback(const std::string& path) {
   std::lock_guard<std::mutex> lock(mutex_);
   ++fallbackOpens;

@@ -57,6 +57,7 @@ class MemoryFileSystem : public FileSystem {
   int64_t roomLeft = -1;      // bytes writes may still add, as on a filling disk; -1 no limit
   bool failSetLength = false;
   bool readsInParallel = false;  // what ReadsInParallel reports
+  bool opensAllAtOnce = false;   // OpenAllForReading opens every file it can, else none
   // NewSearcher calls that succeed (giving none, as a platform without
   // searchers) before every later one runs out of memory; -1 never.
   int searchersBeforeNoMemory = -1;
@@ -77,6 +78,7 @@ class MemoryFileSystem : public FileSystem {
   bool ReadsInParallel() const override { return readsInParallel; }
   std::unique_ptr<FileSystem> NewSearcher() override;
   FileHandle OpenForReading(const std::string& path) override;
+  void OpenAllForReading(std::span<const std::string* const> paths, std::span<FileHandle> handles) override;
   FileHandle OpenFallback(const std::string& path) override;
   int64_t Read(FileHandle handle, void* buffer, size_t count) override;
   bool Seek(FileHandle handle, uint64_t offset) override;

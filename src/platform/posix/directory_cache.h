@@ -56,6 +56,7 @@ class DirectoryCache {
   // descriptor of the directory whose file it opened last: a thread reading
   // the files of one directory after another opens each under it.
   void ServeOneThread() { oneThread_ = true; }
+  bool ServesOneThread() const { return oneThread_; }
 
   // `path` for the *at calls; `path` must outlive the result. A file of the
   // directory read last is named under that directory's descriptor, so

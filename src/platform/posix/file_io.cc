@@ -1,6 +1,7 @@
 // Reading, attributes, times and volumes on POSIX.
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/statvfs.h>
@@ -70,9 +71,11 @@ class PendingCloses {
 
 PendingCloses pendingCloses;
 
+// Non-blocking so that a name swapped for a FIFO can't hang the run.
+constexpr int kReadOnlyFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+
 int OpenReadOnly(int dirFd, const char* name, int extraFlags) {
-  // Non-blocking so that a name swapped for a FIFO can't hang the run.
-  int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | extraFlags;
+  int flags = kReadOnlyFlags | extraFlags;
   int fd;
   do {
     fd = openat(dirFd, name, flags);
@@ -94,6 +97,50 @@ FileHandle PosixFileSystem::OpenForReading(const std::string& path) {
     fd = OpenReadOnly(at.dir(), at.name(), 0);
   }
   return fd < 0 ? kInvalidHandle : static_cast<FileHandle>(fd);
+}
+
+void PosixFileSystem::OpenAllForReading(std::span<const std::string* const> paths, std::span<FileHandle> handles) {
+  std::fill(handles.begin(), handles.end(), kInvalidHandle);
+  // Only one thread submits to a ring, and only its own cache keeps the
+  // descriptor of the directory the files are opened under.
+  if (!directories_.ServesOneThread()) return;
+  if (!openRingTried_) {
+    openRingTried_ = true;
+    openRing_ = OpenRing::Make();
+  }
+  const int flags = kReadOnlyFlags | (noAtimeRefused_.load(std::memory_order_relaxed) ? 0 : O_NOATIME);
+  for (size_t at = 0; at < paths.size() && openRing_;) {
+    // A run of files of one directory, opened under its descriptor.
+    const std::string& first = *paths[at];
+    const size_t nameAt = first.find_last_of('/') + 1;
+    auto inDirectory = [&first, nameAt](const std::string& path) {
+      return path.size() > nameAt && path.size() < PATH_MAX && path.compare(0, nameAt, first, 0, nameAt) == 0 &&
+             path.find('/', nameAt) == std::string::npos;
+    };
+    size_t end = at;
+    while (end < paths.size() && end - at < OpenRing::kMaxOpens && nameAt > 0 && inDirectory(*paths[end])) ++end;
+    if (end == at) {
+      ++at;  // the caller opens it
+      continue;
+    }
+    const AtPath directory = directories_.Resolve(first);
+    if (directory.name() != first.c_str() + nameAt) {
+      at = end;  // no descriptor for the directory: the caller opens them
+      continue;
+    }
+    std::array<const char*, OpenRing::kMaxOpens> names;
+    std::array<int, OpenRing::kMaxOpens> fds;
+    const size_t count = end - at;
+    for (size_t i = 0; i < count; ++i) names[i] = paths[at + i]->c_str() + nameAt;
+    if (!openRing_->OpenAll(directory.dir(), {names.data(), count}, flags, {fds.data(), count})) {
+      openRing_.reset();
+      return;
+    }
+    for (size_t i = 0; i < count; ++i) {
+      if (fds[i] >= 0) handles[at + i] = static_cast<FileHandle>(fds[i]);
+    }
+    at = end;
+  }
 }
 
 FileHandle PosixFileSystem::OpenFallback(const std::string& path) {

@@ -1,11 +1,16 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "platform/posix/open_ring.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/system.h"
 #include "testing/temp_dir.h"
@@ -41,6 +46,52 @@ TEST_F(PosixFileIoTest, FilesReadAreClosedWithoutPilingUp) {
     fs_.Close(handle);
   }
   EXPECT_LE(OpenDescriptors(), before + 64);
+}
+
+// Files opened together are the files named, each under its own
+// directory; a file that can't be opened that way is left to the caller.
+TEST_F(PosixFileIoTest, FilesOpenedAllAtOnceAreTheFilesNamed) {
+  const std::string a = dir_.Path() + "a/";
+  const std::string b = dir_.Path() + "b/";
+  ASSERT_EQ(mkdir(a.c_str(), 0755), 0);
+  ASSERT_EQ(mkdir(b.c_str(), 0755), 0);
+  WriteFileText(a + "one", "1");
+  WriteFileText(a + "two", "22");
+  WriteFileText(b + "three", "333");
+  ASSERT_EQ(mkfifo((a + "fifo").c_str(), 0644), 0);
+  struct Case {
+    std::string path;
+    const char* contents;  // null: left to the caller
+  };
+  const std::vector<Case> cases = {
+      {a + "one", "1"},          {a + "gone", nullptr},   {a + "two", "22"},
+      {a + "fifo", ""},          {b + "three", "333"},    {"file", nullptr},
+      {a + std::string(PATH_MAX, 'x'), nullptr},         {a, nullptr},
+  };
+  std::vector<const std::string*> paths;
+  for (const Case& c : cases) paths.push_back(&c.path);
+  std::vector<FileHandle> handles(cases.size(), 0);
+
+  // The run's own file system is shared by threads: it opens none.
+  fs_.OpenAllForReading(paths, handles);
+  for (FileHandle handle : handles) EXPECT_EQ(handle, kInvalidHandle);
+
+  const std::unique_ptr<FileSystem> own = fs_.NewSearcher();
+  const size_t before = OpenDescriptors();
+  own->OpenAllForReading(paths, handles);
+  if (!OpenRing::Make()) GTEST_SKIP() << "the kernel gives this process no io_uring";
+  for (size_t i = 0; i < cases.size(); ++i) {
+    if (cases[i].contents == nullptr) {
+      EXPECT_EQ(handles[i], kInvalidHandle) << cases[i].path.substr(0, 80);
+      continue;
+    }
+    ASSERT_NE(handles[i], kInvalidHandle) << cases[i].path;
+    char bytes[8];
+    const int64_t got = own->Read(handles[i], bytes, sizeof bytes);
+    EXPECT_EQ(std::string(bytes, static_cast<size_t>(std::max<int64_t>(got, 0))), cases[i].contents);
+    own->Close(handles[i]);
+  }
+  EXPECT_LE(OpenDescriptors(), before + 64 + 2);  // the batch closes pending, the ring and a directory
 }
 
 TEST_F(PosixFileIoTest, FileOpenedForUpdateIsClosedAtOnce) {

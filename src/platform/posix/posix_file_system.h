@@ -10,6 +10,7 @@
 
 #include "platform/file_system.h"
 #include "platform/posix/directory_cache.h"
+#include "platform/posix/open_ring.h"
 
 namespace korven {
 
@@ -47,6 +48,7 @@ class PosixFileSystem : public FileSystem {
   // Reading, attributes, times and volumes: file_io.cc.
   bool ReadsInParallel() const override { return true; }
   FileHandle OpenForReading(const std::string& path) override;
+  void OpenAllForReading(std::span<const std::string* const> paths, std::span<FileHandle> handles) override;
   FileHandle OpenFallback(const std::string& path) override;
   int64_t Read(FileHandle handle, void* buffer, size_t count) override;
   bool Seek(FileHandle handle, uint64_t offset) override;
@@ -84,6 +86,11 @@ class PosixFileSystem : public FileSystem {
   // that one read serves the walk's "*.*" search and every file type, and
   // every path is handed to the kernel under a directory descriptor.
   DirectoryCache directories_;
+
+  // The opens of a file system of one thread's own, several at a time; made
+  // on first use, dropped when the kernel refuses it.
+  std::unique_ptr<OpenRing> openRing_;
+  bool openRingTried_ = false;
 };
 
 }  // namespace korven

@@ -1,0 +1,52 @@
+// Opening several files in one system call, through an io_uring of the
+// thread's own: a small file is read in a few system calls, and the opens of
+// a batch of them then cost one call instead of one each.
+#ifndef KORVEN_PLATFORM_POSIX_OPEN_RING_H_
+#define KORVEN_PLATFORM_POSIX_OPEN_RING_H_
+
+#include <memory>
+#include <span>
+
+namespace korven {
+
+class OpenRing {
+ public:
+  // Most opens asked of one OpenAll.
+  static constexpr unsigned kMaxOpens = 16;
+
+  // A ring, or null where the kernel has none or refuses it (too old,
+  // turned off, a sandbox that forbids it): then files are opened one by one.
+  static std::unique_ptr<OpenRing> Make();
+  ~OpenRing();
+  OpenRing(const OpenRing&) = delete;
+  OpenRing& operator=(const OpenRing&) = delete;
+
+  // openat(dirFd, names[i], flags) for each name, at most kMaxOpens: `fds`
+  // gets each descriptor, or -1 where the open failed. False when the ring
+  // failed as a whole (no descriptor given, none left open); the caller
+  // then opens the files itself and drops the ring.
+  bool OpenAll(int dirFd, std::span<const char* const> names, int flags, std::span<int> fds);
+
+ private:
+  OpenRing() = default;
+  // Waits for completions until every one of `pending` has come.
+  bool Reap(unsigned pending, std::span<int> fds);
+
+  int fd_ = -1;
+  void* rings_ = nullptr;  // the submission and completion rings, one mapping
+  size_t ringsBytes_ = 0;
+  void* entries_ = nullptr;  // the submission entries
+  size_t entriesBytes_ = 0;
+  // Within rings_.
+  unsigned* sqTail_ = nullptr;
+  unsigned sqMask_ = 0;
+  unsigned* sqArray_ = nullptr;
+  unsigned* cqHead_ = nullptr;
+  unsigned* cqTail_ = nullptr;
+  unsigned cqMask_ = 0;
+  void* cqes_ = nullptr;
+};
+
+}  // namespace korven
+
+#endif  // KORVEN_PLATFORM_POSIX_OPEN_RING_H_
