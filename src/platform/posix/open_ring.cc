@@ -14,6 +14,14 @@ namespace korven {
 
 namespace {
 
+#if defined(__SANITIZE_THREAD__)
+// ThreadSanitizer sees no open in a ring: a descriptor number used again
+// would look shared by the threads that held it in turn.
+constexpr bool kRingsAllowed = false;
+#else
+constexpr bool kRingsAllowed = true;
+#endif
+
 int Setup(unsigned entries, io_uring_params* params) {
   return static_cast<int>(syscall(__NR_io_uring_setup, entries, params));
 }
@@ -37,11 +45,7 @@ void StoreRelease(unsigned* index, unsigned value) {
 }  // namespace
 
 std::unique_ptr<OpenRing> OpenRing::Make() {
-#if defined(__SANITIZE_THREAD__)
-  // ThreadSanitizer sees no open in a ring: a descriptor number used again
-  // would look shared by the threads that held it in turn.
-  return nullptr;
-#else
+  if (!kRingsAllowed) return nullptr;
   io_uring_params params{};
   // Every entry is submitted even after one fails, so that none is left in
   // the ring (Linux 5.18); one thread alone submits, which spares the kernel
@@ -79,7 +83,6 @@ std::unique_ptr<OpenRing> OpenRing::Make() {
   ring->cqMask_ = *At(rings, params.cq_off.ring_mask);
   ring->cqes_ = At(rings, params.cq_off.cqes);
   return ring;
-#endif
 }
 
 OpenRing::~OpenRing() {
