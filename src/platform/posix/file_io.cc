@@ -170,7 +170,7 @@ void PosixFileSystem::Close(FileHandle handle) {
     CloseOpenStream(handle);
   } else if ((handle & kUpdateHandleBit) != 0) {
     close(DescriptorOf(handle));
-  } else {
+  } else if (!openRing_ || !openRing_->CloseWithNextOpens(static_cast<int>(handle))) {
     pendingCloses.Close(static_cast<int>(handle));
   }
 }

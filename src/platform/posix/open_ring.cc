@@ -51,17 +51,17 @@ std::unique_ptr<OpenRing> OpenRing::Make() {
   // the ring (Linux 5.18); one thread alone submits, which spares the kernel
   // some locking where it knows the flag (6.0).
   params.flags = IORING_SETUP_SUBMIT_ALL | IORING_SETUP_SINGLE_ISSUER;
-  int fd = Setup(kMaxOpens, &params);
+  int fd = Setup(kMaxEntries, &params);
   if (fd < 0 && errno == EINVAL) {
     params = io_uring_params{};
     params.flags = IORING_SETUP_SUBMIT_ALL;
-    fd = Setup(kMaxOpens, &params);
+    fd = Setup(kMaxEntries, &params);
   }
   if (fd < 0) return nullptr;
   std::unique_ptr<OpenRing> ring(new OpenRing);
   ring->fd_ = fd;
-  if ((params.features & IORING_FEAT_SINGLE_MMAP) == 0 || params.sq_entries < kMaxOpens ||
-      params.cq_entries < kMaxOpens) {
+  if ((params.features & IORING_FEAT_SINGLE_MMAP) == 0 || params.sq_entries < kMaxEntries ||
+      params.cq_entries < kMaxEntries) {
     return nullptr;  // kernels before 5.4: not worth a second mapping
   }
   ring->ringsBytes_ = std::max(params.sq_off.array + params.sq_entries * sizeof(unsigned),
@@ -86,13 +86,21 @@ std::unique_ptr<OpenRing> OpenRing::Make() {
 }
 
 OpenRing::~OpenRing() {
+  for (unsigned i = 0; i < closeCount_; ++i) close(closes_[i]);
   if (entries_ != nullptr) munmap(entries_, entriesBytes_);
   if (rings_ != nullptr) munmap(rings_, ringsBytes_);
   if (fd_ >= 0) close(fd_);
 }
 
+bool OpenRing::CloseWithNextOpens(int fd) {
+  if (closeCount_ == closes_.size()) return false;
+  closes_[closeCount_++] = fd;
+  return true;
+}
+
 bool OpenRing::OpenAll(int dirFd, std::span<const char* const> names, int flags, std::span<int> fds) {
-  const unsigned count = static_cast<unsigned>(std::min<size_t>(names.size(), kMaxOpens));
+  const unsigned opens = static_cast<unsigned>(std::min<size_t>(names.size(), kMaxOpens));
+  const unsigned count = closeCount_ + opens;
   std::fill(fds.begin(), fds.end(), -1);
   auto* sqes = static_cast<io_uring_sqe*>(entries_);
   unsigned tail = *sqTail_;  // written by this thread alone
@@ -100,11 +108,17 @@ bool OpenRing::OpenAll(int dirFd, std::span<const char* const> names, int flags,
     const unsigned slot = tail & sqMask_;
     io_uring_sqe& sqe = sqes[slot];
     std::memset(&sqe, 0, sizeof sqe);
-    sqe.opcode = IORING_OP_OPENAT;
-    sqe.fd = dirFd;
-    sqe.addr = reinterpret_cast<uintptr_t>(names[i]);
-    sqe.open_flags = static_cast<uint32_t>(flags);
-    sqe.user_data = i;
+    if (i < closeCount_) {
+      sqe.opcode = IORING_OP_CLOSE;
+      sqe.fd = closes_[i];
+      sqe.user_data = kClosed;
+    } else {
+      sqe.opcode = IORING_OP_OPENAT;
+      sqe.fd = dirFd;
+      sqe.addr = reinterpret_cast<uintptr_t>(names[i - closeCount_]);
+      sqe.open_flags = static_cast<uint32_t>(flags);
+      sqe.user_data = i - closeCount_;
+    }
     sqArray_[slot] = slot;
   }
   StoreRelease(sqTail_, tail);
@@ -112,9 +126,14 @@ bool OpenRing::OpenAll(int dirFd, std::span<const char* const> names, int flags,
   do {
     submitted = Enter(fd_, count, count);
   } while (submitted < 0 && errno == EINTR);
+  if (submitted < 0) return false;
+  // The entries go in order: the closes submitted are the kernel's, the
+  // rest stay this ring's to close when it goes.
+  const unsigned closesSubmitted = std::min(static_cast<unsigned>(submitted), closeCount_);
+  std::copy(closes_.begin() + closesSubmitted, closes_.begin() + closeCount_, closes_.begin());
+  closeCount_ -= closesSubmitted;
   // Submitted, the entries are the kernel's: their completions are awaited
   // even when the wait was cut short, so that no descriptor is lost.
-  if (submitted < 0) return false;
   if (Reap(static_cast<unsigned>(submitted), fds) && static_cast<unsigned>(submitted) == count) return true;
   for (int& fd : fds) {
     if (fd >= 0) close(fd);

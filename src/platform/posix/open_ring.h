@@ -4,6 +4,8 @@
 #ifndef KORVEN_PLATFORM_POSIX_OPEN_RING_H_
 #define KORVEN_PLATFORM_POSIX_OPEN_RING_H_
 
+#include <array>
+#include <cstdint>
 #include <memory>
 #include <span>
 
@@ -26,8 +28,15 @@ class OpenRing {
   // failed as a whole (no descriptor given, none left open); the caller
   // then opens the files itself and drops the ring.
   bool OpenAll(int dirFd, std::span<const char* const> names, int flags, std::span<int> fds);
+  // Closes `fd` in the same call as the next OpenAll, or when the ring goes:
+  // a file read between two batches costs no call of its own to close.
+  // False when kMaxOpens wait already.
+  bool CloseWithNextOpens(int fd);
 
  private:
+  static constexpr unsigned kMaxEntries = 2 * kMaxOpens;  // the closes waiting and the opens
+  static constexpr uint64_t kClosed = ~uint64_t{0};        // the completion of a close
+
   OpenRing() = default;
   // Waits for completions until every one of `pending` has come.
   bool Reap(unsigned pending, std::span<int> fds);
@@ -45,6 +54,9 @@ class OpenRing {
   unsigned* cqTail_ = nullptr;
   unsigned cqMask_ = 0;
   void* cqes_ = nullptr;
+
+  std::array<int, kMaxOpens> closes_{};
+  unsigned closeCount_ = 0;
 };
 
 }  // namespace korven
