@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <linux/io_uring.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -21,6 +22,9 @@ constexpr bool kRingsAllowed = false;
 #else
 constexpr bool kRingsAllowed = true;
 #endif
+
+// Rings made and not yet gone, in every thread.
+std::atomic<uint64_t> ringsAlive{0};
 
 int Setup(unsigned entries, io_uring_params* params) {
   return static_cast<int>(syscall(__NR_io_uring_setup, entries, params));
@@ -44,8 +48,17 @@ void StoreRelease(unsigned* index, unsigned value) {
 
 }  // namespace
 
+bool OpenRing::RoomFor(uint64_t rings, uint64_t descriptorLimit) {
+  return rings * (kMaxEntries + 1) <= descriptorLimit / 2;
+}
+
+OpenRing::OpenRing() { ringsAlive.fetch_add(1); }
+
 std::unique_ptr<OpenRing> OpenRing::Make() {
   if (!kRingsAllowed) return nullptr;
+  std::unique_ptr<OpenRing> ring(new OpenRing);
+  rlimit limit;
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || !RoomFor(ringsAlive.load(), limit.rlim_cur)) return nullptr;
   io_uring_params params{};
   // Every entry is submitted even after one fails, so that none is left in
   // the ring (Linux 5.18); one thread alone submits, which spares the kernel
@@ -58,7 +71,6 @@ std::unique_ptr<OpenRing> OpenRing::Make() {
     fd = Setup(kMaxEntries, &params);
   }
   if (fd < 0) return nullptr;
-  std::unique_ptr<OpenRing> ring(new OpenRing);
   ring->fd_ = fd;
   if ((params.features & IORING_FEAT_SINGLE_MMAP) == 0 || params.sq_entries < kMaxEntries ||
       params.cq_entries < kMaxEntries) {
@@ -90,6 +102,7 @@ OpenRing::~OpenRing() {
   if (entries_ != nullptr) munmap(entries_, entriesBytes_);
   if (rings_ != nullptr) munmap(rings_, ringsBytes_);
   if (fd_ >= 0) close(fd_);
+  ringsAlive.fetch_sub(1);
 }
 
 bool OpenRing::CloseWithNextOpens(int fd) {

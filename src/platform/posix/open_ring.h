@@ -17,8 +17,15 @@ class OpenRing {
   static constexpr unsigned kMaxOpens = 16;
 
   // A ring, or null where the kernel has none or refuses it (too old,
-  // turned off, a sandbox that forbids it): then files are opened one by one.
+  // turned off, a sandbox that forbids it), or where the rings alive would
+  // hold more descriptors than the process may spare: then files are opened
+  // one by one.
   static std::unique_ptr<OpenRing> Make();
+  // Whether `rings` rings may hold their descriptors together (kMaxOpens
+  // opened, kMaxOpens waiting to be closed and their own, each) in a process
+  // that may open `descriptorLimit`: half of it at most, the rest left to the
+  // files the program opens otherwise.
+  static bool RoomFor(uint64_t rings, uint64_t descriptorLimit);
   ~OpenRing();
   OpenRing(const OpenRing&) = delete;
   OpenRing& operator=(const OpenRing&) = delete;
@@ -37,7 +44,7 @@ class OpenRing {
   static constexpr unsigned kMaxEntries = 2 * kMaxOpens;  // the closes waiting and the opens
   static constexpr uint64_t kClosed = ~uint64_t{0};        // the completion of a close
 
-  OpenRing() = default;
+  OpenRing();
   // Waits for completions until every one of `pending` has come.
   bool Reap(unsigned pending, std::span<int> fds);
 
