@@ -161,7 +161,9 @@ bool OpenRing::Reap(unsigned pending, std::span<int> fds) {
   while (pending > 0) {
     const unsigned tail = LoadAcquire(cqTail_);
     if (head == tail) {
-      if (Enter(fd_, 0, 1) < 0 && errno != EINTR) return false;
+      // Only a ring that can't be waited on any more gives up: the opens
+      // still running would leave descriptors that no one closes.
+      if (Enter(fd_, 0, 1) < 0 && errno != EINTR && errno != EAGAIN && errno != EBUSY) return false;
       continue;
     }
     for (; head != tail; ++head, --pending) {

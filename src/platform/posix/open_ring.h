@@ -32,7 +32,8 @@ class OpenRing {
 
   // openat(dirFd, names[i], flags) for each name, at most kMaxOpens: `fds`
   // gets each descriptor, or -1 where the open failed. False when the ring
-  // failed as a whole (no descriptor given, none left open); the caller
+  // failed as a whole (no descriptor given; an open the kernel finishes
+  // after that keeps its descriptor until the process ends); the caller
   // then opens the files itself and drops the ring.
   bool OpenAll(int dirFd, std::span<const char* const> names, int flags, std::span<int> fds);
   // Closes `fd` in the same call as the next OpenAll, or when the ring goes:
