@@ -113,12 +113,14 @@ void PosixFileSystem::OpenAllForReading(std::span<const std::string* const> path
     // A run of files of one directory, opened under its descriptor.
     const std::string& first = *paths[at];
     const size_t nameAt = first.find_last_of('/') + 1;
+    // Named under a directory, short enough for one call, and in the same
+    // directory as the first.
     auto inDirectory = [&first, nameAt](const std::string& path) {
-      return path.size() > nameAt && path.size() < PATH_MAX && path.compare(0, nameAt, first, 0, nameAt) == 0 &&
-             path.find('/', nameAt) == std::string::npos;
+      return nameAt > 0 && path.size() > nameAt && path.size() < PATH_MAX &&
+             path.compare(0, nameAt, first, 0, nameAt) == 0 && path.find('/', nameAt) == std::string::npos;
     };
     size_t end = at;
-    while (end < paths.size() && end - at < OpenRing::kMaxOpens && nameAt > 0 && inDirectory(*paths[end])) ++end;
+    while (end < paths.size() && end - at < OpenRing::kMaxOpens && inDirectory(*paths[end])) ++end;
     if (end == at) {
       ++at;  // the caller opens it
       continue;

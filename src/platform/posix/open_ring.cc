@@ -74,7 +74,7 @@ std::unique_ptr<OpenRing> OpenRing::Make() {
   ring->fd_ = fd;
   if ((params.features & IORING_FEAT_SINGLE_MMAP) == 0 || params.sq_entries < kMaxEntries ||
       params.cq_entries < kMaxEntries) {
-    return nullptr;  // kernels before 5.4: not worth a second mapping
+    return nullptr;  // every kernel with SUBMIT_ALL maps both rings at once, and gives the entries asked for
   }
   ring->ringsBytes_ = std::max(params.sq_off.array + params.sq_entries * sizeof(unsigned),
                                params.cq_off.cqes + params.cq_entries * sizeof(io_uring_cqe));
